@@ -1,0 +1,77 @@
+#pragma once
+// Text functions on UTF-8 strings. A character is a Unicode code point and
+// positions count from 1, as everywhere in the program; the ...B forms count
+// bytes. Texts are compared by one rule throughout the program: ignoring case,
+// with simple one-to-one case folding (textEquals, InStr, ReplaceAll).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tv {
+
+// Characters.
+int64_t Len(std::string_view s);
+std::string Left(std::string_view s, int64_t count);
+std::string Right(std::string_view s, int64_t count);
+// From character position start (1-based) to the end.
+std::string Mid(std::string_view s, int64_t start);
+std::string Mid(std::string_view s, int64_t start, int64_t count);
+// Position (1-based) of the first occurrence of find at or after character
+// position start, ignoring case; 0 when there is none. An empty find gives start.
+int64_t InStr(std::string_view s, std::string_view find);
+int64_t InStr(int64_t start, std::string_view s, std::string_view find);
+
+// Bytes.
+int64_t LenB(std::string_view s);
+std::string LeftB(std::string_view s, int64_t count);
+std::string RightB(std::string_view s, int64_t count);
+std::string MidB(std::string_view s, int64_t start);
+std::string MidB(std::string_view s, int64_t start, int64_t count);
+int64_t InStrB(int64_t start, std::string_view s, std::string_view find);
+std::string ChrB(int byte);
+// The character of code point cp, as UTF-8.
+std::string Chr(uint32_t cp);
+
+// Fields: NthField gives field n (from 1), empty when there are fewer fields;
+// the separator is compared ignoring case. An empty separator gives the whole
+// text as field 1.
+std::string NthField(std::string_view s, std::string_view separator, int64_t n);
+int64_t CountFields(std::string_view s, std::string_view separator);
+// Every occurrence of find, found ignoring case, left to right without overlap.
+std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view replacement);
+// Byte-exact forms.
+std::string ReplaceAllB(std::string_view s, std::string_view find, std::string_view replacement);
+
+// Numbers. Str gives decimal text ("-" for negatives). Val reads the number at
+// the start of a text (leading blanks skipped, an optional sign, digits, a
+// fraction and an exponent), 0 when there is none.
+std::string Str(int64_t n);
+std::string Str(double d);
+double Val(std::string_view s);
+// The one conversion of a double to an integer: truncation toward zero,
+// saturating at the limits (NaN gives 0).
+int64_t toInteger(double d);
+int32_t toInt32(double d);
+
+// The comparison rule.
+bool textEquals(std::string_view a, std::string_view b);
+// Simple one-to-one case folding of one code point, and of a whole text.
+uint32_t foldCase(uint32_t cp);
+std::string foldCase(std::string_view s);
+// Compares ignoring case: negative, 0 or positive.
+int compareText(std::string_view a, std::string_view b);
+
+// UTF-8 helpers.
+bool isValidUtf8(std::string_view s);
+// Decodes the code point at byte offset i and advances i past it. Invalid bytes
+// decode one at a time as U+FFFD.
+uint32_t nextCodePoint(std::string_view s, size_t& i);
+void appendCodePoint(std::string& out, uint32_t cp);
+// Byte offset of character position pos (1-based); pos past the end gives the
+// length in bytes.
+size_t byteOffsetOfChar(std::string_view s, int64_t pos);
+// Number of characters in the first byteCount bytes.
+int64_t charCountOfBytes(std::string_view s, size_t byteCount);
+
+} // namespace tv

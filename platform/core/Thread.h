@@ -1,0 +1,48 @@
+#pragma once
+// Cooperative threads. A worker runs as a stackful fiber on the GUI thread: it
+// may touch widgets, it gives the event loop its turn by yielding, and it never
+// runs a nested event loop. Other code runs only while the worker yields.
+
+#include <memory>
+
+namespace tv {
+
+class Fiber; // the scheduler's own record of a running worker
+
+class Thread {
+public:
+    Thread();
+    virtual ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    // Starts the worker and returns at once; Event_Run proceeds when the main
+    // side is idle or yields. A Thread runs once.
+    void Run();
+    // Started and not yet finished.
+    bool isRunning() const;
+    bool isFinished() const;
+
+protected:
+    // The worker's body. An exception that escapes it is handed to the report
+    // of unhandled exceptions; it never crosses a fiber switch.
+    virtual void Event_Run() = 0;
+
+private:
+    friend class Fiber;
+    std::shared_ptr<Fiber> fiber_;
+};
+
+// On the worker: returns to whoever resumed it, but only once about 10 ms have
+// passed since it was resumed, so a yield per step costs nothing. On the main
+// side: runs a ready worker for one slice.
+void yieldToOthers();
+
+// Whether the calling code runs on a worker.
+bool onWorker();
+
+// App.DoEvents(ms). On the worker: suspends it for that time while the event
+// loop runs. On the main side: handles pending events for about that time.
+void doEvents(int milliseconds);
+
+} // namespace tv
