@@ -1,6 +1,11 @@
 #pragma once
 // Text encodings that the detector chooses among, and strict converters from
 // and to UTF-8. Text inside the program is UTF-8.
+//
+// Shift_JIS is read and written as CP932 (so 0x5C and 0x7E stay backslash and
+// tilde), with the few codes where the Japanese tables disagree - the wave
+// dash 0x8160 and its companions - read as the same characters that EUC-JP
+// and ISO-2022-JP give, so that one rule matches a text whatever its encoding.
 
 #include <memory>
 #include <string>
@@ -22,9 +27,11 @@ public:
     // A short name for messages and tests ("Shift_JIS", "UTF-16BE", ...).
     std::string name() const;
 
-    // Bytes of this encoding to UTF-8. A UTF-16 value with a mark expects the
-    // mark at the start of the bytes and drops it. Throws EncodingException for
-    // bytes that do not decode; nothing is dropped or replaced.
+    // Bytes of this encoding to UTF-8. A UTF-16 value with a mark drops the
+    // mark at the start of the bytes (a piece that does not start with it, a
+    // later line say, is read in the same byte order). Throws
+    // EncodingException for bytes that do not decode, an incomplete sequence
+    // at the end included; nothing is dropped or replaced.
     std::string decode(std::string_view bytes) const;
     // UTF-8 to bytes of this encoding (a UTF-16 value with a mark writes it
     // first). Throws EncodingException for a character the encoding cannot
@@ -46,6 +53,14 @@ const TextEncodingRef& UTF8();
 const TextEncodingRef& ShiftJIS();
 const TextEncodingRef& EUCJP();
 const TextEncodingRef& ISO2022JP();
+const TextEncodingRef& UTF7();
+// One shared object for each byte order, with and without a mark.
+const TextEncodingRef& UTF16(bool bigEndian, bool byteOrderMark);
 } // namespace Encodings
+
+// Whether bytes read as strict UTF-7. With mayBeCut the bytes are the start of
+// a longer text: a sequence or a base64 run left open at their end counts as
+// valid.
+bool decodesAsUtf7(std::string_view bytes, bool mayBeCut);
 
 } // namespace tv

@@ -1,1 +1,437 @@
-// placeholder
+#include "platform/core/FolderItem.h"
+
+#include "platform/core/Errors.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Text.h"
+
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace tv {
+
+namespace {
+
+const char* const kTypeAttribute = "user.tesvora.type";
+const char* const kCreatorAttribute = "user.tesvora.creator";
+
+std::string& applicationFolderOverride()
+{
+    static std::string path;
+    return path;
+}
+
+std::string joinPath(const std::string& folder, std::string_view name)
+{
+    std::string p = folder;
+    if (p.empty() || p.back() != '/')
+        p += '/';
+    p += name;
+    return p;
+}
+
+// Removes "." components, repeated and trailing slashes; keeps ".." as it is
+// (resolving it lexically could leave a linked folder).
+std::string normalisePath(std::string path)
+{
+    std::string out;
+    size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && path[i] == '/')
+            ++i;
+        size_t j = path.find('/', i);
+        if (j == std::string::npos)
+            j = path.size();
+        std::string_view part(path.data() + i, j - i);
+        if (!part.empty() && part != ".") {
+            out += '/';
+            out += part;
+        }
+        i = j;
+    }
+    return out.empty() ? "/" : out;
+}
+
+std::string readAttribute(const std::string& path, const char* name)
+{
+    char buffer[64];
+    ssize_t n = getxattr(path.c_str(), name, buffer, sizeof buffer);
+    if (n <= 0)
+        return {};
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+std::string sniffType(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    char buffer[32];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (n <= 0)
+        return {};
+    std::string_view head(buffer, static_cast<size_t>(n));
+    if (head.substr(0, 3) == "\xEF\xBB\xBF")
+        head.remove_prefix(3);
+    if (head.substr(0, 19) == "Tesvora Dictionary,")
+        return "dict";
+    if (head.substr(0, 18) == "Tesvora Workspace,")
+        return "wksp";
+    return {};
+}
+
+} // namespace
+
+struct FolderItem::Data {
+    std::string path;
+    mutable std::vector<FolderItem> listing; // what Count took last
+};
+
+FolderItem FolderItem::fromPath(std::string path)
+{
+    if (path.empty() || path[0] != '/')
+        return {};
+    auto d = std::make_shared<Data>();
+    d->path = normalisePath(std::move(path));
+    return FolderItem(std::move(d));
+}
+
+FolderItem FolderItem::applicationFolder()
+{
+    if (!applicationFolderOverride().empty())
+        return fromPath(applicationFolderOverride());
+    char buffer[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return {};
+    std::string exe(buffer, static_cast<size_t>(n));
+    size_t slash = exe.rfind('/');
+    return fromPath(slash == 0 ? std::string("/") : exe.substr(0, slash));
+}
+
+void FolderItem::overrideApplicationFolder(std::string path)
+{
+    applicationFolderOverride() = std::move(path);
+}
+
+FolderItem FolderItem::preferencesFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return fromPath(config);
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return fromPath(joinPath(home, ".config"));
+    return {};
+}
+
+const FolderItem::Data& FolderItem::data() const
+{
+    if (!d_)
+        throw NilObjectException("FolderItem is nil");
+    return *d_;
+}
+
+const std::string& FolderItem::path() const
+{
+    return data().path;
+}
+
+std::string FolderItem::Name() const
+{
+    const std::string& p = path();
+    if (p == "/")
+        return "/";
+    return p.substr(p.rfind('/') + 1);
+}
+
+std::string FolderItem::DisplayName() const
+{
+    std::string name = Name();
+    if (isValidUtf8(name))
+        return name;
+    std::string out;
+    size_t i = 0;
+    while (i < name.size())
+        appendCodePoint(out, nextCodePoint(name, i));
+    return out;
+}
+
+FolderItem FolderItem::Parent() const
+{
+    const std::string& p = path();
+    if (p == "/")
+        return {};
+    size_t slash = p.rfind('/');
+    return fromPath(slash == 0 ? std::string("/") : p.substr(0, slash));
+}
+
+bool FolderItem::Exists() const
+{
+    struct stat st;
+    return ::stat(path().c_str(), &st) == 0;
+}
+
+bool FolderItem::Directory() const
+{
+    struct stat st;
+    return ::stat(path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderItem::isSymlink() const
+{
+    struct stat st;
+    return ::lstat(path().c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+int64_t FolderItem::fileLength() const
+{
+    struct stat st;
+    if (::stat(path().c_str(), &st) != 0)
+        return 0;
+    return st.st_size;
+}
+
+bool FolderItem::isPlainName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
+        && name.find('\0') == std::string_view::npos;
+}
+
+FolderItem FolderItem::Child(std::string_view name) const
+{
+    const std::string& folder = path();
+    if (!isPlainName(name))
+        return {};
+    std::string exact = joinPath(folder, name);
+    struct stat st;
+    if (::lstat(exact.c_str(), &st) == 0)
+        return fromPath(exact);
+    // Names are equal by the program's rule when they match ignoring case;
+    // find such an entry on a case-sensitive file system too.
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        std::vector<std::string> matches;
+        while (dirent* e = ::readdir(dir)) {
+            std::string_view entry(e->d_name);
+            if (entry != "." && entry != ".." && textEquals(entry, name))
+                matches.emplace_back(entry);
+        }
+        ::closedir(dir);
+        if (!matches.empty()) {
+            std::sort(matches.begin(), matches.end());
+            return fromPath(joinPath(folder, matches.front()));
+        }
+    }
+    return fromPath(exact);
+}
+
+std::vector<FolderItem> FolderItem::children() const
+{
+    const std::string& folder = path();
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(dir)) {
+            std::string_view entry(e->d_name);
+            if (entry == "." || entry == "..")
+                continue;
+            // Resource-fork copies that other systems leave beside files.
+            if (entry.substr(0, 2) == "._")
+                continue;
+            std::string full = joinPath(folder, entry);
+            struct stat st;
+            if (::stat(full.c_str(), &st) != 0)
+                continue; // dangling link
+            names.emplace_back(entry);
+        }
+        ::closedir(dir);
+    }
+    // Byte order of UTF-8 names is code-point order.
+    std::sort(names.begin(), names.end());
+    std::vector<FolderItem> items;
+    items.reserve(names.size());
+    for (const std::string& n : names)
+        items.push_back(fromPath(joinPath(folder, n)));
+    return items;
+}
+
+int FolderItem::Count() const
+{
+    data().listing = children();
+    return static_cast<int>(d_->listing.size());
+}
+
+FolderItem FolderItem::Item(int index) const
+{
+    const auto& listing = data().listing;
+    if (index < 1 || index > static_cast<int>(listing.size()))
+        return {};
+    return listing[static_cast<size_t>(index - 1)];
+}
+
+std::string FolderItem::MacType() const
+{
+    const std::string& p = path();
+    if (Directory())
+        return "FOLD";
+    std::string code = readAttribute(p, kTypeAttribute);
+    if (!code.empty())
+        return code;
+    return sniffType(p);
+}
+
+std::string FolderItem::MacCreator() const
+{
+    return readAttribute(path(), kCreatorAttribute);
+}
+
+bool FolderItem::setMacType(std::string_view code) const
+{
+    return ::setxattr(path().c_str(), kTypeAttribute, code.data(), code.size(), 0) == 0;
+}
+
+bool FolderItem::setMacCreator(std::string_view code) const
+{
+    return ::setxattr(path().c_str(), kCreatorAttribute, code.data(), code.size(), 0) == 0;
+}
+
+void FolderItem::CreateAsFolder() const
+{
+    if (::mkdir(path().c_str(), 0777) != 0 && errno != EEXIST)
+        throw IOException("cannot create folder " + path(), errno);
+}
+
+void FolderItem::Delete() const
+{
+    if (::remove(path().c_str()) != 0)
+        throw IOException("cannot delete " + path(), errno);
+}
+
+std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const
+{
+    return std::make_unique<TextInputStream>(readAll());
+}
+
+std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile() const
+{
+    { BinaryStream create(path(), true, true); create.setLength(0); }
+    return std::make_unique<TextOutputStream>(path());
+}
+
+std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool writable) const
+{
+    return std::make_unique<BinaryStream>(path(), writable, false);
+}
+
+std::unique_ptr<BinaryStream> FolderItem::CreateBinaryFile() const
+{
+    auto s = std::make_unique<BinaryStream>(path(), true, true);
+    s->setLength(0);
+    return s;
+}
+
+std::string FolderItem::readAll() const
+{
+    BinaryStream s(path(), false, false);
+    return s.Read(static_cast<size_t>(std::max<int64_t>(s.Length(), 0)));
+}
+
+std::string FolderItem::readFirst(size_t n) const
+{
+    BinaryStream s(path(), false, false);
+    return s.Read(n);
+}
+
+bool FolderItem::sameFileAs(const FolderItem& other) const
+{
+    struct stat a, b;
+    if (::stat(path().c_str(), &a) != 0 || ::stat(other.path().c_str(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool FolderItem::operator==(const FolderItem& other) const
+{
+    if (!d_ || !other.d_)
+        return !d_ && !other.d_;
+    return d_->path == other.d_->path;
+}
+
+void writeFileSafely(const FolderItem& target, std::string_view bytes)
+{
+    std::string path = target.path();
+    // Replace the file a link names, not the link.
+    if (target.isSymlink()) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved))
+            path = resolved;
+        else {
+            char link[PATH_MAX];
+            ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+            if (n <= 0)
+                throw IOException("cannot follow link " + path, errno);
+            std::string to(link, static_cast<size_t>(n));
+            path = to[0] == '/' ? to : path.substr(0, path.rfind('/') + 1) + to;
+        }
+    }
+    size_t slash = path.rfind('/');
+    std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    std::string name = path.substr(slash + 1);
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    std::vector<char> templ(temp.begin(), temp.end());
+    templ.push_back('\0');
+    int fd = ::mkstemp(templ.data());
+    if (fd < 0)
+        throw IOException("cannot create a temporary file beside " + path, errno);
+    std::string tempPath(templ.data());
+    auto fail = [&](const char* what) {
+        int e = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        throw IOException(std::string(what) + " " + path, e);
+    };
+    // Keep the old file's permissions; a new file gets the usual ones.
+    struct stat st;
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        fail("cannot set permissions for");
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("cannot write");
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        fail("cannot flush");
+    if (::close(fd) != 0) {
+        int e = errno;
+        ::unlink(tempPath.c_str());
+        throw IOException("cannot close " + path, e);
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        ::unlink(tempPath.c_str());
+        throw IOException("cannot replace " + path, e);
+    }
+}
+
+} // namespace tv

@@ -2,6 +2,9 @@
 // Cooperative threads. A worker runs as a stackful fiber on the GUI thread: it
 // may touch widgets, it gives the event loop its turn by yielding, and it never
 // runs a nested event loop. Other code runs only while the worker yields.
+//
+// Threads are created with std::make_shared: Run() keeps the thread alive
+// until its body has finished, so a starter may drop its pointer at once.
 
 #include <memory>
 
@@ -9,7 +12,7 @@ namespace tv {
 
 class Fiber; // the scheduler's own record of a running worker
 
-class Thread {
+class Thread : public std::enable_shared_from_this<Thread> {
 public:
     Thread();
     virtual ~Thread();
@@ -17,7 +20,8 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     // Starts the worker and returns at once; Event_Run proceeds when the main
-    // side is idle or yields. A Thread runs once.
+    // side is idle or yields. A Thread runs once. Throws RuntimeException when
+    // the thread was already started or is not owned by a shared_ptr.
     void Run();
     // Started and not yet finished.
     bool isRunning() const;

@@ -1,0 +1,109 @@
+#pragma once
+// File items: a handle on a path in the file system, which may or may not
+// exist. The path is kept as the bytes the file system has (names need not be
+// UTF-8); only DisplayName is converted for display. A default-made item is
+// nil: every member access on it raises NilObjectException.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tv {
+
+class BinaryStream;
+class TextInputStream;
+class TextOutputStream;
+
+class FolderItem {
+public:
+    FolderItem() = default; // nil
+    // The item at an absolute path (bytes). A relative or empty path gives nil.
+    static FolderItem fromPath(std::string path);
+    // GetFolderItem(""): the folder that holds the executable.
+    static FolderItem applicationFolder();
+    // The user's preferences folder: $XDG_CONFIG_HOME, else ~/.config.
+    static FolderItem preferencesFolder();
+    // Tests point the application folder elsewhere (empty path: back to the
+    // executable's folder).
+    static void overrideApplicationFolder(std::string path);
+
+    bool isNil() const { return !d_; }
+    explicit operator bool() const { return d_ != nullptr; }
+
+    // The absolute path, as bytes.
+    const std::string& path() const;
+    std::string AbsolutePath() const { return path(); }
+    // The last component, as bytes.
+    std::string Name() const;
+    // The name for display: valid UTF-8 (undecodable bytes as U+FFFD).
+    std::string DisplayName() const;
+    FolderItem Parent() const;
+
+    bool Exists() const;
+    // A folder, or a link to one.
+    bool Directory() const;
+    bool isSymlink() const;
+    int64_t fileLength() const;
+
+    // The entry of that name in this folder, existing or not: the exact name
+    // when it exists, else the first entry equal to it ignoring case, else a
+    // new item of that name. Nil when the name cannot be a file name (empty,
+    // ".", "..", or holding "/" or NUL).
+    FolderItem Child(std::string_view name) const;
+    // Whether a name is usable as a single file name inside a folder.
+    static bool isPlainName(std::string_view name);
+
+    // The folder's entries sorted by name in code-point order, skipping "._"
+    // copies and dangling links. Count takes a fresh listing; Item(i) (from 1)
+    // reads the listing Count took last.
+    int Count() const;
+    FolderItem Item(int index) const;
+    std::vector<FolderItem> children() const;
+
+    // Four-character type and creator codes, kept in extended attributes.
+    // A folder reports "FOLD"; a file without stored codes reports "dict" or
+    // "wksp" when its first line is a dictionary or workspace header, else "".
+    std::string MacType() const;
+    std::string MacCreator() const;
+    // Storing a code never fails the caller: where the file system has no
+    // extended attributes it returns false.
+    bool setMacType(std::string_view code) const;
+    bool setMacCreator(std::string_view code) const;
+
+    // Creates the folder; an existing one is left as it is.
+    void CreateAsFolder() const;
+    // Removes the file or the empty folder.
+    void Delete() const;
+
+    // Streams; each raises IOException when the file cannot be opened.
+    std::unique_ptr<TextInputStream> OpenAsTextFile() const;
+    std::unique_ptr<TextOutputStream> CreateTextFile() const;
+    std::unique_ptr<BinaryStream> OpenAsBinaryFile(bool writable) const;
+    std::unique_ptr<BinaryStream> CreateBinaryFile() const;
+
+    // The whole content, and at most the first n bytes.
+    std::string readAll() const;
+    std::string readFirst(size_t n) const;
+
+    // Same file system object (device and inode); false when either is missing.
+    bool sameFileAs(const FolderItem& other) const;
+
+    bool operator==(const FolderItem& other) const;
+
+private:
+    struct Data;
+    explicit FolderItem(std::shared_ptr<Data> d) : d_(std::move(d)) {}
+    const Data& data() const;
+    std::shared_ptr<Data> d_;
+};
+
+// Writes bytes to a file so that a failure never leaves a truncated file: a
+// temporary file whose name begins with "." is written in the same folder,
+// flushed, and renamed over the target. A target that is a symbolic link is
+// followed, and the file it names is replaced. Raises IOException on failure,
+// leaving the old file whole.
+void writeFileSafely(const FolderItem& target, std::string_view bytes);
+
+} // namespace tv

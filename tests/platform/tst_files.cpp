@@ -1,0 +1,246 @@
+// File items, streams and the safe write.
+
+#include "platform/core/Errors.h"
+#include "platform/core/FileTypes.h"
+#include "platform/core/FolderItem.h"
+#include "platform/core/Streams.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace tv;
+
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+// Extended attributes work under the build folder on the usual file systems,
+// where /tmp may lack them.
+QString fixtureRoot()
+{
+    return QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_files-XXXXXX");
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool xattrsWork(const std::string& folder)
+{
+    std::string probe = folder + "/.probe";
+    writeFile(probe, "");
+    bool ok = ::setxattr(probe.c_str(), "user.tesvora.probe", "x", 1, 0) == 0;
+    ::unlink(probe.c_str());
+    return ok;
+}
+
+} // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readLine_data()
+    {
+        QTest::addColumn<std::string>("content");
+        QTest::addColumn<bool>("anyLineEnd");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CR lines") << std::string("a\rb\r") << false << QStringList {"a", "b", ""};
+        QTest::newRow("CR keeps LF in the line") << std::string("a\nb\rc") << false << QStringList {"a\nb", "c", ""};
+        QTest::newRow("CR reader on CR LF") << std::string("a\r\nb") << false << QStringList {"a", "\nb", ""};
+        QTest::newRow("any: LF") << std::string("a\nb\n") << true << QStringList {"a", "b", ""};
+        QTest::newRow("any: CR LF is one end") << std::string("a\r\n\r\nb") << true << QStringList {"a", "", "b", ""};
+        QTest::newRow("any: mixed") << std::string("a\rb\nc\r\nd") << true << QStringList {"a", "b", "c", "d", ""};
+        QTest::newRow("empty") << std::string() << false << QStringList {"", ""};
+        QTest::newRow("no final end") << std::string("日本語") << false << QStringList {"日本語", ""};
+    }
+    void readLine()
+    {
+        QFETCH(std::string, content);
+        QFETCH(bool, anyLineEnd);
+        QFETCH(QStringList, lines);
+        TextInputStream in(content, anyLineEnd ? TextInputStream::LineEnds::Any : TextInputStream::LineEnds::CR);
+        for (const QString& expected : lines)
+            QCOMPARE(QString::fromStdString(in.ReadLine()), expected);
+        QVERIFY(in.EOF_());
+    }
+
+    void nilItemsThrow()
+    {
+        FolderItem nil;
+        QVERIFY(nil.isNil());
+        QVERIFY_THROWS_EXCEPTION(NilObjectException, nil.Exists());
+        QVERIFY_THROWS_EXCEPTION(NilObjectException, nil.Child("x"));
+        QVERIFY(FolderItem::fromPath("relative/path").isNil());
+        QVERIFY(FolderItem::fromPath("").isNil());
+    }
+
+    void pathsAreNormalised()
+    {
+        FolderItem f = FolderItem::fromPath("/a//b/./c/");
+        QCOMPARE(QString::fromStdString(f.path()), QStringLiteral("/a/b/c"));
+        QCOMPARE(QString::fromStdString(f.Name()), QStringLiteral("c"));
+        QCOMPARE(QString::fromStdString(f.Parent().path()), QStringLiteral("/a/b"));
+        QCOMPARE(QString::fromStdString(FolderItem::fromPath("/a").Parent().path()), QStringLiteral("/"));
+    }
+
+    void displayNameOfUndecodableBytes()
+    {
+        FolderItem f = FolderItem::fromPath(std::string("/x/a\xff" "b"));
+        QCOMPARE(f.Name(), std::string("a\xff" "b"));
+        QCOMPARE(f.DisplayName(), std::string("a\xEF\xBF\xBD" "b"));
+    }
+
+    void listingAndLookup()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/b.txt", "b");
+        writeFile(root + "/A.dict", "a");
+        writeFile(root + "/._A.dict", "fork");
+        writeFile(root + "/日本.txt", "j");
+        ::mkdir((root + "/sub").c_str(), 0777);
+        QVERIFY(::symlink((root + "/sub").c_str(), (root + "/link").c_str()) == 0);
+        QVERIFY(::symlink((root + "/missing").c_str(), (root + "/dangling").c_str()) == 0);
+
+        FolderItem folder = FolderItem::fromPath(root);
+        QCOMPARE(folder.Count(), 5);
+        QStringList names;
+        for (int i = 1; i <= folder.Count(); ++i)
+            names << QString::fromStdString(folder.Item(i).DisplayName());
+        // Code-point order; no "._" copy, no dangling link.
+        QCOMPARE(names, (QStringList {"A.dict", "b.txt", "link", "sub", "日本.txt"}));
+        QVERIFY(folder.Item(0).isNil());
+        QVERIFY(folder.Item(6).isNil());
+        QVERIFY(folder.Child("link").Directory());
+
+        // Exact name first, else the first entry equal ignoring case.
+        QCOMPARE(QString::fromStdString(folder.Child("a.DICT").Name()), QStringLiteral("A.dict"));
+        QVERIFY(folder.Child("a.DICT").Exists());
+        QCOMPARE(QString::fromStdString(folder.Child("new.txt").Name()), QStringLiteral("new.txt"));
+        QVERIFY(!folder.Child("new.txt").Exists());
+        for (const char* bad : {"", ".", "..", "a/b"})
+            QVERIFY2(folder.Child(bad).isNil(), bad);
+        QVERIFY(folder.Child(std::string("a\0b", 3)).isNil());
+    }
+
+    void lookupPrefersExactCase()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/Memo.txt", "1");
+        writeFile(root + "/memo.txt", "2");
+        FolderItem folder = FolderItem::fromPath(root);
+        QCOMPARE(folder.Child("memo.txt").readAll(), std::string("2"));
+        QCOMPARE(folder.Child("Memo.txt").readAll(), std::string("1"));
+        QCOMPARE(folder.Child("MEMO.TXT").readAll(), std::string("1"));
+    }
+
+    void typeCodes()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        FolderItem folder = FolderItem::fromPath(root);
+        writeFile(root + "/d.txt", "Tesvora Dictionary,1,2,3,4\rx\ty\r");
+        writeFile(root + "/w", "\xEF\xBB\xBFTesvora Workspace,1,2\r");
+        writeFile(root + "/note.txt", "hello");
+        QCOMPARE(folder.MacType(), std::string("FOLD"));
+        QCOMPARE(folder.Child("d.txt").MacType(), std::string("dict"));
+        QCOMPARE(folder.Child("w").MacType(), std::string("wksp"));
+        // A ".txt" name is no type.
+        QCOMPARE(folder.Child("note.txt").MacType(), std::string());
+        QCOMPARE(folder.Child("missing").MacType(), std::string());
+
+        if (!xattrsWork(root))
+            QSKIP("the build folder's file system has no extended attributes");
+        FolderItem note = folder.Child("note.txt");
+        QVERIFY(note.setMacType("TEXT"));
+        QVERIFY(note.setMacCreator("ttxt"));
+        QCOMPARE(note.MacType(), std::string("TEXT"));
+        QCOMPARE(note.MacCreator(), std::string("ttxt"));
+        // Stored codes win over the header; links are read through.
+        FolderItem dict = folder.Child("d.txt");
+        QVERIFY(dict.setMacType("ttro"));
+        QCOMPARE(dict.MacType(), std::string("ttro"));
+        QVERIFY(::symlink((root + "/note.txt").c_str(), (root + "/alias").c_str()) == 0);
+        QCOMPARE(folder.Child("alias").MacType(), std::string("TEXT"));
+    }
+
+    void declaredTypes()
+    {
+        QCOMPARE(FileTypes::all().size(), size_t(6));
+        QCOMPARE(FileTypes::pDict().MacType, std::string("dict"));
+        QCOMPARE(FileTypes::pFolder().MacType, std::string("fold"));
+        QCOMPARE(FileTypes::pText().Extensions, std::string("text,txt,html,shtml"));
+        QVERIFY(FileTypes::byName("Tesvora ワークスペース") == &FileTypes::pWork());
+        for (const char* free : {"Dict", "Pref", "text"})
+            QVERIFY2(FileTypes::byName(free) == nullptr, free);
+    }
+
+    void safeWriteReplacesWhole()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/f", std::string(1000, 'x'));
+        writeFileSafely(FolderItem::fromPath(root + "/f"), "short");
+        QCOMPARE(readFile(root + "/f"), std::string("short"));
+        // No temporary file stays behind.
+        QCOMPARE(FolderItem::fromPath(root).Count(), 1);
+    }
+
+    void safeWriteFollowsLinks()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/real", "old");
+        QVERIFY(::symlink("real", (root + "/link").c_str()) == 0);
+        writeFileSafely(FolderItem::fromPath(root + "/link"), "new");
+        QVERIFY(FolderItem::fromPath(root + "/link").isSymlink());
+        QCOMPARE(readFile(root + "/real"), std::string("new"));
+    }
+
+    void safeWriteFailureKeepsOldFile()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        // A folder in the target's place cannot be replaced by a file.
+        ::mkdir((root + "/target").c_str(), 0777);
+        writeFile(root + "/target/keep", "kept");
+        QVERIFY_THROWS_EXCEPTION(IOException, writeFileSafely(FolderItem::fromPath(root + "/target"), "x"));
+        QCOMPARE(readFile(root + "/target/keep"), std::string("kept"));
+        QCOMPARE(FolderItem::fromPath(root).Count(), 1);
+        // A folder that does not exist.
+        QVERIFY_THROWS_EXCEPTION(IOException, writeFileSafely(FolderItem::fromPath(root + "/no/such"), "x"));
+    }
+
+    void binaryStreamLength()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/b", "0123456789");
+        auto s = FolderItem::fromPath(root + "/b").OpenAsBinaryFile(true);
+        QCOMPARE(s->Length(), int64_t(10));
+        s->setLength(0);
+        s->setPosition(0);
+        s->Write("ab");
+        s->Close();
+        QCOMPARE(readFile(root + "/b"), std::string("ab"));
+        QVERIFY_THROWS_EXCEPTION(IOException, FolderItem::fromPath(root + "/none").OpenAsBinaryFile(false));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFiles)
+#include "tst_files.moc"
