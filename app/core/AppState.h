@@ -7,6 +7,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,6 +71,21 @@ public:
 
     // The version text shown by the about box.
     static const char* versionText();
+
+    // The input filter: whether a file is taken as input, by its type code
+    // (prefFileType) or its name's extension (prefFileExtension). Never
+    // raises; a failure answers false.
+    bool fileFilter(const FolderItem& item);
+    // Walks a folder depth first and appends every accepted file to
+    // dropItem. Each folder is listed once, when the walk enters it, and no
+    // folder is entered twice in one walk, so links that loop end.
+    void openFolder(const FolderItem& folder);
+    // The start step of every starter: the pass is marked as running and its
+    // worker is started; it begins when the main side next yields.
+    void startProof();
+    // What starts the worker of a pass; the pass installs it.
+    using PassStarter = std::function<void(AppState&)>;
+    static void setPassStarter(PassStarter starter);
 
     // The output-name template expanded with one reading of the clock.
     std::string makeFormatStr(std::string_view format) const;

@@ -1,0 +1,78 @@
+#include "proofing/core/RuleLoading.h"
+
+#include "platform/core/Errors.h"
+#include "platform/core/Thread.h"
+
+namespace tv {
+
+namespace {
+
+std::string_view tabField(std::string_view line, int n)
+{
+    size_t start = 0;
+    for (int i = 1; i < n; ++i) {
+        size_t next = line.find('\t', start);
+        if (next == std::string_view::npos)
+            return {};
+        start = next + 1;
+    }
+    size_t end = line.find('\t', start);
+    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+} // namespace
+
+void parsePassDictionary(std::string_view fileBytes, const TextEncodingRef& encoding, PassRuleList& rules)
+{
+    DictionaryLines lines(fileBytes, encoding);
+    while (auto line = lines.next()) {
+        if (isDictionaryHeader(*line)) {
+            if (headerNamesUtf8(*line))
+                lines.takeUtf8();
+        } else if (std::string_view search = tabField(*line, 1); !search.empty()) {
+            rules.searchList.emplace_back(search);
+            rules.replaceList.emplace_back(tabField(*line, 2));
+            rules.optionList.emplace_back(tabField(*line, 3));
+            rules.commentList.emplace_back(tabField(*line, 4));
+        }
+        yieldToOthers();
+    }
+}
+
+namespace {
+
+// False when no item can be formed for the name at all.
+bool loadOne(const RuleLoadingInput& input, const std::string& name, PassRuleList& rules)
+{
+    FolderItem file = input.dictionaryFolder.Child(name);
+    if (!file) {
+        if (name.empty())
+            return false;
+        // Never looked up outside the folder: such a name names no dictionary.
+        throw IOException("no dictionary file \"" + name + "\"");
+    }
+    const std::string bytes = readDictionaryBytes(file);
+    parsePassDictionary(bytes, input.judge(dictionarySample(bytes)), rules);
+    if (input.setProgressMaximum)
+        input.setProgressMaximum(static_cast<int>(rules.size()));
+    return true;
+}
+
+} // namespace
+
+RuleLoadingOutcome loadPassRules(const RuleLoadingInput& input, PassRuleList& rules)
+{
+    std::deque<std::string>& queue = input.dicChangeList;
+    if (queue.empty())
+        return loadOne(input, input.prefDefaultDic, rules) ? RuleLoadingOutcome::Loaded
+                                                           : RuleLoadingOutcome::DictionaryMissing;
+    while (!queue.empty()) {
+        std::string name = std::move(queue.front());
+        queue.pop_front();
+        if (!loadOne(input, name, rules))
+            return RuleLoadingOutcome::DictionaryMissing;
+    }
+    return RuleLoadingOutcome::Loaded;
+}
+
+} // namespace tv
