@@ -125,6 +125,12 @@ void App::bindApplicationHandlers()
         quitCommand();
         return true;
     });
+    bindMenuHandler("fileopen", [this](int) { return _fileopen_Action(); });
+    bindMenuHandler("doclip", [this](int) { return _doclip_Action(); });
+    bindMenuHandler("openclip", [this](int) { return _openclip_Action(); });
+    bindMenuHandler("saveClip", [this](int) { return _saveClip_Action(); });
+    bindMenuHandler("folderOpen", [this](int) { return _folderOpen_Action(); });
+    bindMenuHandler("resentListMenu", [this](int index) { return _resentListMenu_Action(index); });
 }
 
 void App::dispatchMenu(const std::string& itemName, int index)

@@ -37,6 +37,25 @@ public:
     std::vector<std::shared_ptr<Window>> workSpaceWin;
     std::vector<std::shared_ptr<Window>> dicEditWin;
 
+    // Work from outside the menus: an application event (class, ID, the
+    // parameter "dict", the direct object or nil) and a desktop document.
+    bool Event_HandleAppleEvent(const std::string& eventClass, const std::string& eventID,
+        const std::string& dict, const FolderItem& directObject);
+    void Event_OpenDocument(const FolderItem& item);
+
+    // The pass-starting and clipboard commands of the File menu (defined in
+    // AppCommands.cpp).
+    bool _fileopen_Action();
+    bool _folderOpen_Action();
+    bool _resentListMenu_Action(int index);
+    bool _doclip_Action();
+    bool _openclip_Action();
+    bool _saveClip_Action();
+
+    // Makes a new workspace window, which takes App.openFolderItem when it
+    // opens; the caller appends it to workSpaceWin.
+    std::shared_ptr<Window> newWorkSpace();
+
     // The start-up of the event loop's first turn, and the shut-down.
     void Event_Open();
     void Event_Close();

@@ -3,6 +3,8 @@
 #include "platform/core/Dispatch.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -67,7 +69,28 @@ void MenuItem::setCommandKey(const std::string& key)
     refreshAction();
 }
 
-MenuBar::MenuBar(QObject* parent) : QObject(parent) {}
+MenuBar::MenuBar(QObject* parent) : QObject(parent)
+{
+    // Shortcuts are application-wide, so one filter on the application sees
+    // every key before it is looked up among them.
+    if (QCoreApplication* qapp = QCoreApplication::instance())
+        qapp->installEventFilter(this);
+}
+
+bool MenuBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Every shortcut of the menus holds Cmd or Option.
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            && (key != lastKeyEvent_ || key->timestamp() != lastKeyTime_)) {
+            lastKeyEvent_ = key;
+            lastKeyTime_ = key->timestamp();
+            guarded([this] { refresh(); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 MenuBar::~MenuBar()
 {

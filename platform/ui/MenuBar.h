@@ -108,6 +108,10 @@ public:
     // Chooses an item as the user would (tests, shortcuts).
     void choose(const std::string& name, int index = -1);
 
+protected:
+    // Refreshes the enabling before Qt looks a key up among the shortcuts.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     MenuItem* makeItem(const ItemSpec& spec, QMenu* into);
 
@@ -116,6 +120,10 @@ private:
     Dispatcher dispatcher_;
     std::function<void()> refresher_;
     bool refreshing_ = false;
+    // The key event last refreshed for: one event visits every parent of the
+    // focus widget.
+    const void* lastKeyEvent_ = nullptr;
+    quint64 lastKeyTime_ = 0;
 };
 
 } // namespace tv

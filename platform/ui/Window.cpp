@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QMetaObject>
 #include <QWidget>
 
 #include <algorithm>
@@ -12,11 +14,33 @@ namespace tv {
 
 namespace {
 const char* const kWindowProperty = "tvWindow";
+const QLatin1String kPlaceholder("[*]");
 
+// Never destroyed: window objects may still go away while the program exits.
 std::vector<Window*>& registry()
 {
-    static std::vector<Window*> windows;
-    return windows;
+    static auto* windows = new std::vector<Window*>;
+    return *windows;
+}
+
+std::vector<std::shared_ptr<Window>>& kept()
+{
+    static auto* windows = new std::vector<std::shared_ptr<Window>>;
+    return *windows;
+}
+
+std::vector<std::function<void()>>& releaseSteps()
+{
+    static auto* steps = new std::vector<std::function<void()>>;
+    return *steps;
+}
+
+Window* lastActive = nullptr;
+
+QString stripped(QString title)
+{
+    title.remove(kPlaceholder);
+    return title;
 }
 } // namespace
 
@@ -25,17 +49,61 @@ Window::Window(std::string className) : className_(std::move(className))
     registry().push_back(this);
 }
 
+Window::~Window()
+{
+    auto& r = registry();
+    r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    if (lastActive == this)
+        lastActive = nullptr;
+    if (widget_) {
+        widget_->removeEventFilter(this);
+        disconnect(widget_.data(), nullptr, this, nullptr);
+        widget_->setProperty(kWindowProperty, QVariant());
+        // Without the application object a widget can no longer be deleted.
+        if (QCoreApplication::instance())
+            delete widget_.data();
+    }
+}
+
 std::vector<Window*> Window::all()
 {
     return registry();
+}
+
+void Window::keepWhileOpen(std::shared_ptr<Window> w)
+{
+    if (w && w->isOpen())
+        kept().push_back(std::move(w));
+}
+
+void Window::release(std::shared_ptr<Window> w)
+{
+    if (!w)
+        return;
+    if (QCoreApplication* qapp = QCoreApplication::instance())
+        QMetaObject::invokeMethod(qapp, [w = std::move(w)] {}, Qt::QueuedConnection);
+}
+
+void Window::releaseAll()
+{
+    for (const auto& step : releaseSteps())
+        step();
+    std::vector<std::shared_ptr<Window>> going;
+    going.swap(kept());
+    going.clear();
+}
+
+void Window::onReleaseAll(std::function<void()> step)
+{
+    releaseSteps().push_back(std::move(step));
 }
 
 void Window::setModifiedMark(bool on)
 {
     modified_ = on;
     if (widget_) {
-        if (!widget_->windowTitle().contains(QLatin1String("[*]")))
-            widget_->setWindowTitle(widget_->windowTitle() + QLatin1String("[*]"));
+        if (!widget_->windowTitle().contains(kPlaceholder))
+            widget_->setWindowTitle(widget_->windowTitle() + kPlaceholder);
         widget_->setWindowModified(on);
     }
 }
@@ -43,19 +111,13 @@ void Window::setModifiedMark(bool on)
 void Window::setFilePath(const std::string& path)
 {
     filePath_ = path;
-    if (widget_)
-        widget_->setWindowFilePath(QString::fromStdString(path));
-}
-
-Window::~Window()
-{
-    auto& r = registry();
-    r.erase(std::remove(r.begin(), r.end(), this), r.end());
-    if (widget_) {
-        widget_->removeEventFilter(this);
-        widget_->setProperty(kWindowProperty, QVariant());
-        delete widget_.data();
-    }
+    if (!widget_)
+        return;
+    // Qt shows the file's name as the title of a window without one; this
+    // window keeps the title it was given, an empty one too.
+    if (widget_->windowTitle().isEmpty())
+        widget_->setWindowTitle(kPlaceholder);
+    widget_->setWindowFilePath(QString::fromStdString(path));
 }
 
 void Window::setWidget(QWidget* w)
@@ -67,15 +129,20 @@ void Window::setWidget(QWidget* w)
     w->installEventFilter(this);
     if (!title_.empty())
         w->setWindowTitle(QString::fromStdString(title_));
+    else
+        title_ = stripped(w->windowTitle()).toStdString();
+    // A window whose Qt window goes without a close event (its parent window
+    // was deleted) still runs its closing steps.
+    connect(w, &QObject::destroyed, this, [this] {
+        if (!closed_)
+            finishClose();
+    });
 }
 
 std::string Window::Title() const
 {
-    if (widget_) {
-        QString t = widget_->windowTitle();
-        t.remove(QLatin1String("[*]"));
-        return t.toStdString();
-    }
+    if (isOpen())
+        return stripped(widget_->windowTitle()).toStdString();
     return title_;
 }
 
@@ -85,15 +152,15 @@ void Window::setTitle(const std::string& title)
     if (widget_) {
         // Keep Qt's placeholder for the modified mark.
         QString t = QString::fromStdString(title);
-        if (widget_->windowTitle().contains(QLatin1String("[*]")))
-            t += QLatin1String("[*]");
+        if (widget_->windowTitle().contains(kPlaceholder))
+            t += kPlaceholder;
         widget_->setWindowTitle(t);
     }
 }
 
 void Window::Show()
 {
-    if (!widget_)
+    if (!isOpen())
         return;
     widget_->show();
     widget_->raise();
@@ -152,24 +219,71 @@ Window* Window::of(const QWidget* w)
 
 Window* Window::front()
 {
-    return of(QApplication::activeWindow());
+    if (Window* w = of(QApplication::activeWindow()))
+        return w->isOpen() ? w : nullptr;
+    if (lastActive && lastActive->isOpen() && lastActive->widget_->isVisible())
+        return lastActive;
+    return nullptr;
+}
+
+void Window::closeChildWindows()
+{
+    for (Window* w : all()) {
+        if (w == this || !w->isOpen())
+            continue;
+        QWidget* parent = w->widget_->parentWidget();
+        if (parent && (parent == widget_ || widget_->isAncestorOf(parent)))
+            w->Close();
+    }
+}
+
+void Window::finishClose()
+{
+    closed_ = true;
+    guarded([&] { Event_Close(); });
+    if (lastActive == this)
+        lastActive = nullptr;
+    auto& k = kept();
+    auto it = std::find_if(k.begin(), k.end(), [this](const auto& p) { return p.get() == this; });
+    if (it != k.end()) {
+        std::shared_ptr<Window> self = std::move(*it);
+        k.erase(it);
+        release(std::move(self));
+    }
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == widget_ && event->type() == QEvent::Close && !closed_) {
+    if (watched != widget_)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        lastActive = this;
+        break;
+    case QEvent::WindowTitleChange:
+        if (!closed_)
+            title_ = stripped(widget_->windowTitle()).toStdString();
+        break;
+    case QEvent::Close: {
+        if (closed_)
+            break;
         bool keepOpen = false;
         guarded([&] { keepOpen = Event_CancelClose(); });
         if (keepOpen) {
             event->ignore();
             return true;
         }
+        closeChildWindows();
         title_ = Title();
-        closed_ = true;
-        guarded([&] { Event_Close(); });
-        widget_->removeEventFilter(this);
-        widget_->deleteLater();
+        QWidget* w = widget_.data();
+        w->removeEventFilter(this);
+        disconnect(w, nullptr, this, nullptr);
+        finishClose();
+        w->deleteLater();
         return false;
+    }
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -572,6 +572,11 @@ struct RegEx::Impl {
     std::string lastPattern;
     uint32_t lastFlags = 0;
 
+    // The output buffer of the last in-place replacement, kept for the next
+    // one: a rule applied to a big text then writes into memory it already
+    // has instead of fresh pages.
+    std::string spare;
+
     pcre2_compile_context* compileContext = nullptr;
     pcre2_match_context* matchContext = nullptr;
     pcre2_jit_stack* jitStack = nullptr;
@@ -740,10 +745,14 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
 
 size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement)
 {
-    std::string out;
+    std::string& out = impl_->spare;
+    out.clear();
     size_t count = replaceInto(out, text, replacement, true);
     if (count > 0)
         text.swap(out);
+    // Big buffers are worth keeping; a small one is not worth holding.
+    if (out.capacity() < (1u << 20))
+        std::string().swap(out);
     return count;
 }
 

@@ -1,1 +1,1 @@
-tv_add_test(tst_dbus SOURCES tst_dbus.cpp LIBS tv_platform_ui)
+tv_add_test(tst_dbus DBUS SOURCES tst_dbus.cpp LIBS tv_platform_ui)

@@ -1,0 +1,187 @@
+// Work reaching the program from outside its windows (application events,
+// desktop documents) and the File menu's pass-starting and clipboard commands.
+
+#include "app/ui/App.h"
+
+#include "platform/core/Services.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Text.h"
+#include "platform/core/Thread.h"
+
+namespace tv {
+
+namespace {
+
+// Bytes shown as text: what is not UTF-8 becomes U+FFFD, as elsewhere on the
+// desktop.
+std::string asDisplayedText(const std::string& bytes)
+{
+    if (isValidUtf8(bytes))
+        return bytes;
+    std::string out;
+    out.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size())
+        appendCodePoint(out, nextCodePoint(bytes, i));
+    return out;
+}
+
+} // namespace
+
+bool App::Event_HandleAppleEvent(const std::string& eventClass, const std::string& eventID,
+    const std::string& dict, const FolderItem& directObject)
+{
+    if (quitting_ || !textEquals(eventClass, "Tv9x"))
+        return false;
+    bool matched = false;
+    if (!dict.empty()) {
+        for (int i = 1; i <= dicMenuNo; ++i) {
+            MenuItem* it = menuBar_->item("dicList", i);
+            if (!it)
+                continue;
+            if (textEquals(it->Text(), dict)) {
+                it->setChecked(true);
+                prefDefaultDic = it->Text();
+                matched = true;
+            } else {
+                it->setChecked(false);
+            }
+            yieldToOthers();
+        }
+    }
+    if (textEquals(eventID, "prof")) {
+        if (directObject) {
+            if (textEquals(directObject.MacType(), "FOLD"))
+                openFolder(directObject);
+            else if (fileFilter(directObject))
+                dropItem.push_back(directObject);
+            if (!isWorking && !dropItem.empty())
+                startProof();
+        }
+        return true;
+    }
+    if (textEquals(eventID, "clip")) {
+        if (!isWorking) {
+            isClip = true;
+            startProof();
+        }
+        return true;
+    }
+    if (textEquals(eventID, "used"))
+        return matched;
+    if (textEquals(eventID, "quit"))
+        return true;
+    return false;
+}
+
+void App::Event_OpenDocument(const FolderItem& item)
+{
+    if (quitting_)
+        return;
+    try {
+        std::string type = item.MacType();
+        if (textEquals(type, "wksp")) {
+            openFolderItem = item;
+            if (std::shared_ptr<Window> w = newWorkSpace())
+                workSpaceWin.push_back(w);
+            return;
+        }
+        if (textEquals(type, "FOLD"))
+            openFolder(item);
+        else if (fileFilter(item))
+            dropItem.push_back(item);
+        if (!isWorking && !dropItem.empty())
+            startProof();
+    } catch (...) {
+        // The document's handling ends where it failed.
+    }
+}
+
+// The file-pass commands are disabled while a pass runs, but a pass can start
+// meanwhile (an event arriving while a dialog is open): each start is guarded,
+// so two passes never run at once.
+bool App::_fileopen_Action()
+{
+    FolderItem f = services().getOpenFolderItem("special/any");
+    if (!f || !fileFilter(f))
+        return false;
+    dropItem.push_back(f);
+    if (!isWorking)
+        startProof();
+    return false;
+}
+
+bool App::_folderOpen_Action()
+{
+    FolderItem folder = services().selectFolder("");
+    if (!folder)
+        return false;
+    openFolder(folder);
+    if (!isWorking && !dropItem.empty())
+        startProof();
+    return false;
+}
+
+bool App::_resentListMenu_Action(int index)
+{
+    if (index < 1 || index > static_cast<int>(resentFileList.size()))
+        return false;
+    std::string path = NthField(resentFileList[static_cast<size_t>(index - 1)], ChrB(9), 2);
+    FolderItem f = FolderItem::fromPath(path);
+    if (!f || !fileFilter(f))
+        return false;
+    dropItem.push_back(f);
+    if (!isWorking)
+        startProof();
+    return false;
+}
+
+bool App::_doclip_Action()
+{
+    if (!isWorking) {
+        isClip = true;
+        startProof();
+    }
+    return false;
+}
+
+bool App::_openclip_Action()
+{
+    FolderItem f = services().getOpenFolderItem("special/any");
+    if (!f || !fileFilter(f))
+        return false;
+    try {
+        services().setClipboardText(asDisplayedText(f.readAll()));
+    } catch (...) {
+        // A file that cannot be read leaves the clipboard as it was.
+    }
+    return false;
+}
+
+bool App::_saveClip_Action()
+{
+    FolderItem f = services().getSaveFolderItem("text", "クリップボード.txt");
+    if (!f)
+        return false;
+    try {
+        std::string text = services().clipboardHasText() ? services().clipboardText() : std::string();
+        writeFileSafely(f, text);
+        f.setMacType("TEXT");
+        f.setMacCreator(prefCreator.empty() ? std::string("ttxt") : prefCreator);
+    } catch (...) {
+        // A file that cannot be written ends the command; nothing is reported.
+    }
+    return false;
+}
+
+} // namespace tv
+
+namespace tv {
+
+std::shared_ptr<Window> App::newWorkSpace()
+{
+    // Workspace windows arrive with their own window class.
+    return nullptr;
+}
+
+} // namespace tv

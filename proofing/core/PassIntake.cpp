@@ -1,0 +1,149 @@
+#include "proofing/core/PassIntake.h"
+
+#include "encoding/core/detectKanji.h"
+#include "platform/core/Errors.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Text.h"
+#include "platform/core/Thread.h"
+#include "proofing/core/PassChunks.h"
+#include "proofing/core/RegEx.h"
+
+#include <cstring>
+#include <vector>
+
+namespace tv {
+
+LineEnd detectLineEnd(std::string_view text)
+{
+    if (text.find("\r\n") != std::string_view::npos)
+        return LineEnd::CRLF;
+    if (text.find('\n') != std::string_view::npos)
+        return LineEnd::LF;
+    return LineEnd::CR;
+}
+
+void normaliseLineEnds(std::string& text)
+{
+    char* data = text.data();
+    const size_t n = text.size();
+    size_t write = 0, read = 0, nextYield = kPassChunk;
+    while (read < n) {
+        const void* hit = std::memchr(data + read, '\n', n - read);
+        const size_t lf = hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : n;
+        // Bytes up to the LF stay; a CR just before it makes the LF the second
+        // half of a pair, which goes. A lone LF becomes CR.
+        const size_t keep = lf - read;
+        if (write != read)
+            std::memmove(data + write, data + read, keep);
+        write += keep;
+        if (lf == n)
+            break;
+        const bool pair = keep > 0 && data[write - 1] == '\r';
+        if (!pair)
+            data[write++] = '\r';
+        read = lf + 1;
+        if (read >= nextYield) {
+            yieldToOthers();
+            nextYield = read + kPassChunk;
+        }
+    }
+    text.resize(write);
+}
+
+std::string readFileBytes(const FolderItem& file)
+{
+    auto stream = file.OpenAsBinaryFile(false);
+    const int64_t length = stream->Length();
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(std::max<int64_t>(length, 0)));
+    for (;;) {
+        std::string piece = stream->Read(kPassChunk);
+        if (piece.empty())
+            break;
+        bytes += piece;
+        yieldToOthers();
+    }
+    stream->Close();
+    return bytes;
+}
+
+std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding)
+{
+    if (!encoding)
+        throw NilObjectException("no encoding");
+    if (encoding == Encodings::UTF8()) {
+        for (size_t at = 0; at < bytes.size();) {
+            const size_t end = utf8ChunkEnd(bytes, at);
+            requireValidUtf8(bytes.substr(at, end - at), "the file");
+            at = end;
+            yieldToOthers();
+        }
+        return std::string(bytes);
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    size_t at = 0;
+    bool first = true;
+    while (at < bytes.size() || first) {
+        const size_t end = encodedChunkEnd(bytes, at, *encoding);
+        const TextEncodingRef& piece = first ? encoding : continuationEncoding(encoding);
+        out += piece->decode(bytes.substr(at, end - at));
+        at = end;
+        first = false;
+        yieldToOthers();
+    }
+    return out;
+}
+
+TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
+{
+    TakenFile taken;
+    std::string bytes = readFileBytes(file);
+    // The detector's sample comes from the file itself, not from the text.
+    std::string sample;
+    const size_t n = std::min<size_t>(bytes.size(), 1000);
+    sample.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        sample.push_back(bytes[i]);
+        yieldToOthers();
+    }
+    taken.encoding = detector.JudgeCode(sample);
+    if (taken.encoding == Encodings::UTF8()) {
+        decodeToUtf8(bytes, taken.encoding); // checks only
+        taken.text = std::move(bytes);
+    } else {
+        taken.text = decodeToUtf8(bytes, taken.encoding);
+        std::string().swap(bytes);
+    }
+    taken.lineEnd = detectLineEnd(taken.text);
+    if (taken.lineEnd != LineEnd::CR)
+        normaliseLineEnds(taken.text);
+    return taken;
+}
+
+void addRecentDocument(std::array<std::string, 10>& list, const std::string& entry)
+{
+    std::vector<std::string> entries;
+    entries.reserve(11);
+    entries.push_back(entry);
+    for (std::string& e : list)
+        entries.push_back(std::move(e));
+    size_t drop = 10;
+    for (size_t i = 1; i <= 10; ++i) {
+        if (textEquals(entries[i], entry)) {
+            drop = i;
+            break;
+        }
+        yieldToOthers();
+    }
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(drop));
+    for (size_t i = 0; i < 10; ++i)
+        list[i] = std::move(entries[i]);
+}
+
+std::string recentEntryFor(const FolderItem& file)
+{
+    return file.DisplayName() + "\t" + file.AbsolutePath();
+}
+
+} // namespace tv

@@ -1,0 +1,56 @@
+#pragma once
+// What a pass shows and asks through its windows: the confirmation window
+// grepWindow, the candidate palette, the notice sheet, the menus and the
+// cancel chord. The window layer implements it; tests run the pass with a
+// fake. Every call comes from the worker and returns at once: the pass waits
+// for the user itself, by letting the event loop run.
+
+#include <string>
+
+namespace tv {
+
+class PassView {
+public:
+    virtual ~PassView();
+
+    // grepWindow. The first call of a pass makes the window, which places
+    // itself from App.prefGrepWinPos and opens compact.
+    virtual void openGrepWindow() = 0;
+    virtual void setGrepTitle(const std::string& title) = 0;
+    virtual void showGrepWindow() = 0;
+    virtual void setProgressValue(int value) = 0;
+    virtual void setProgressMaximum(int maximum) = 0;
+    virtual void setSearchText(const std::string& text) = 0;
+    virtual void setReplaceText(const std::string& text) = 0;
+    virtual void setReplaceField(const std::string& text) = 0;
+    virtual void setReplaceCount(const std::string& text) = 0;
+    virtual void setManualCheck(bool enabled, bool checked) = 0;
+    // Height 121: the compact form.
+    virtual bool grepWindowIsCompact() = 0;
+    // The compact (false) or expanded (true) form, with replaceField or
+    // replaceText shown as App.isSelectRep says.
+    virtual void grepWindowOpen(bool expand) = 0;
+    // Left, top, width and expanded height, joined by ",".
+    virtual std::string grepWindowFrame() = 0;
+    // Closes it (the window refuses while App.isWorking is set).
+    virtual void closeGrepWindow() = 0;
+
+    // The candidate palette; nothing happens when it is not open.
+    virtual void closeSelectPallete() = 0;
+
+    // The notice sheet: shows the message, and the detail line when sum is
+    // given (otherwise the line keeps what it holds). Making the sheet clears
+    // App.notifyClose; its closing sets it.
+    virtual void showNotice(const std::string& message, const std::string* sum) = 0;
+
+    // The menus: a refresh of the menu bar, and the recent-documents items.
+    virtual void refreshMenus() = 0;
+    virtual void makeResentList() = 0;
+
+    // UserCancelled: whether the cancel chord was pressed since the pass began
+    // (clearUserCancel at the pass's set-up).
+    virtual bool userCancelled() = 0;
+    virtual void clearUserCancel() = 0;
+};
+
+} // namespace tv

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Starts the real program in its own application and preferences folders,
+# sends it application events over the session bus as another program would,
+# and checks the answers and what they changed.
+set -u
+program="$1"
+work=$(mktemp -d "$2/program_events-XXXXXX")
+trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+passed=0
+check() { # description expected actual
+  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
+}
+call() {
+  gdbus call --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora \
+    --method "org.tesvora.Tesvora.$1" "${@:2}" 2>&1
+}
+
+mkdir -p "$work/app/Dictionary" "$work/config"
+cp "$program" "$work/app/tesvora"
+: > "$work/app/Dictionary/一般.dict"
+: > "$work/app/Dictionary/技術.dict"
+export XDG_CONFIG_HOME="$work/config"
+"$work/app/tesvora" &
+pid=$!
+for _ in $(seq 100); do
+  gdbus introspect --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+check "used names a listed dictionary" "(true,)" "$(call HandleEvent Tv9x used 技術.dict '')"
+check "used with an unknown name" "(false,)" "$(call HandleEvent Tv9x used 無い.dict '')"
+check "used without dict" "(false,)" "$(call HandleEvent Tv9x used '' '')"
+check "another class" "(false,)" "$(call HandleEvent XXXX used 一般.dict '')"
+check "unknown ID still selects" "(false,)" "$(call HandleEvent Tv9x zzzz 一般.dict '')"
+check "quit only answers" "(true,)" "$(call HandleEvent Tv9x quit '' '')"
+kill -0 "$pid" 2>/dev/null; check "still running after quit event" "0" "$?"
+
+# A second start hands its documents over and ends at once.
+(cd "$work" && timeout 20 "$work/app/tesvora" no-such-document.txt); check "second start exits" "0" "$?"
+timeout 20 "$work/app/tesvora"; check "second start without documents exits" "0" "$?"
+
+kill -TERM "$pid"
+wait "$pid"; check "quits on SIGTERM" "0" "$?"
+prefs="$work/config/Tesvora Prefs"
+check "thirty lines" "30" "$(tr -cd '\r' < "$prefs" | wc -c)"
+check "current dictionary written" "一般.dict" "$(tr '\r' '\n' < "$prefs" | sed -n 10p)"
+check "Script created" "yes" "$([ -d "$work/app/Script" ] && echo yes)"
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
