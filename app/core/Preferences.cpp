@@ -148,9 +148,10 @@ void AppState::doPrefSave()
         FolderItem file = preferencesFile();
         if (!file)
             return;
-        writeFileSafely(file, preferencesContent());
-        file.setMacCreator("Tv9x");
-        file.setMacType("pref");
+        FolderItem folder = file.Parent();
+        if (folder && !folder.Exists())
+            folder.CreateAsFolder();
+        writeFileSafely(file, preferencesContent(), "pref", "Tv9x");
     } catch (...) {
         // Nothing is reported; the old file stays as it was.
     }

@@ -1,6 +1,14 @@
 #include "app/ui/App.h"
 
 #include "app/core/DictionaryFolder.h"
+#include "app/core/FileReference.h"
+#include "app/ui/AboutBox.h"
+#include "app/ui/MenuItems.h"
+#include "dictionary/ui/dicEdit.h"
+#include "platform/core/Thread.h"
+#include "preferences/ui/prefWindow.h"
+#include "trial/ui/grepWizardWindow.h"
+#include "workspace/ui/workSpace.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Services.h"
@@ -15,6 +23,8 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace tv {
 
@@ -65,19 +75,6 @@ private:
     App& app_;
 };
 
-// The about box until its own window is built: made hidden at start-up.
-class AboutBox : public Window {
-public:
-    AboutBox() : Window("aboutWin")
-    {
-        auto* dialog = new QDialog;
-        dialog->setWindowTitle(QStringLiteral("Tesvora について"));
-        auto* label = new QLabel(QString::fromUtf8(AppState::versionText()), dialog);
-        label->setObjectName(QStringLiteral("version"));
-        setWidget(dialog);
-    }
-};
-
 } // namespace
 
 App& app()
@@ -107,7 +104,11 @@ App::App()
 
 App::~App()
 {
-    about_.reset();
+    // The windows go with the application: registries, single instances and
+    // the windows that keep themselves alive while open.
+    dicEditWin.clear();
+    workSpaceWin.clear();
+    Window::releaseAll();
     delete frame_.data();
     if (theApp == this)
         theApp = nullptr;
@@ -120,17 +121,28 @@ void App::bindMenuHandler(const std::string& itemName, std::function<bool(int)> 
 
 void App::bindApplicationHandlers()
 {
+    bindMenuHandler("dicList", [this](int i) { return _dicList_Action(i); });
+    bindMenuHandler("fileopen", [this](int) { return _fileopen_Action(); });
+    bindMenuHandler("doclip", [this](int) { return _doclip_Action(); });
+    bindMenuHandler("openclip", [this](int) { return _openclip_Action(); });
+    bindMenuHandler("newdic", [this](int) { return _newdic_Action(); });
+    bindMenuHandler("saveClip", [this](int) { return _saveClip_Action(); });
+    bindMenuHandler("About", [this](int) { return _About_Action(); });
+    bindMenuHandler("folderOpen", [this](int) { return _folderOpen_Action(); });
+    bindMenuHandler("dummy", [this](int i) { return _dummy_Action(i); });
+    bindMenuHandler("newWorkspace", [this](int) { return _newWorkspace_Action(); });
+    bindMenuHandler("dicSelectedEdit", [this](int) { return _dicSelectedEdit_Action(); });
+    bindMenuHandler("dicEditList", [this](int i) { return _dicEditList_Action(i); });
+    bindMenuHandler("clearResent", [this](int) { return _clearResent_Action(); });
+    bindMenuHandler("resentListMenu", [this](int i) { return _resentListMenu_Action(i); });
+    bindMenuHandler("openWorkspace", [this](int) { return _openWorkspace_Action(); });
+    bindMenuHandler("prefMenu", [this](int) { return _prefMenu_Action(); });
+    bindMenuHandler("helpWizardMenu", [this](int) { return _helpWizardMenu_Action(); });
     // The platform serves the quit item: it goes through the program's quit.
     bindMenuHandler("FileQuit", [this](int) {
         quitCommand();
         return true;
     });
-    bindMenuHandler("fileopen", [this](int) { return _fileopen_Action(); });
-    bindMenuHandler("doclip", [this](int) { return _doclip_Action(); });
-    bindMenuHandler("openclip", [this](int) { return _openclip_Action(); });
-    bindMenuHandler("saveClip", [this](int) { return _saveClip_Action(); });
-    bindMenuHandler("folderOpen", [this](int) { return _folderOpen_Action(); });
-    bindMenuHandler("resentListMenu", [this](int index) { return _resentListMenu_Action(index); });
 }
 
 void App::dispatchMenu(const std::string& itemName, int index)
@@ -177,8 +189,7 @@ void App::Event_Open()
         scriptFolder().CreateAsFolder();
         dictionaryFolder().CreateAsFolder();
         buildDictionaryMenus();
-        about_ = std::make_unique<AboutBox>();
-        about_->Hide();
+        aboutWin::makeHidden();
     } catch (...) {
         // Start-up stops at the failed step; what earlier steps did stays.
     }
@@ -201,7 +212,7 @@ void App::buildDictionaryMenus()
         if (dicMenuNo < 10)
             choose->setCommandKey(Str(static_cast<int64_t>(dicMenuNo)));
         if (listing.current == dicMenuNo)
-            choose->setChecked(true); // the Dock-tile menu has no stand-in
+            choose->setChecked(true); // this desktop has no Dock-tile menu to mark
     }
     if (dicMenuNo == 0) {
         FolderItem empty = folder.Child("新規辞書.dict");
@@ -229,36 +240,50 @@ void App::Event_Close()
 
 void App::makeResentList()
 {
-    for (int i = 0; i < 10; ++i) {
-        MenuItem* it = menuBar_->item("resentListMenu", i + 1);
-        if (!it)
-            continue;
-        const std::string& entry = resentFileList[static_cast<size_t>(i)];
-        it->setText(entry.empty() ? std::string("(未使用)") : NthField(entry, "\t", 1));
+    for (int n = 1; n <= 10; ++n) {
+        const std::string& entry = resentFileList[static_cast<size_t>(n - 1)];
+        resentListMenu(n).setText(entry.empty() ? std::string("(未使用)") : NthField(entry, "\t", 1));
+        yieldToOthers();
     }
 }
 
 void App::Event_EnableMenuItems()
 {
-    bool idle = !isWorking;
-    for (const char* name : {"fileopen", "folderOpen", "doclip", "openclip", "saveClip", "clearResent",
-             "FileQuit"})
-        if (MenuItem* it = menuBar_->item(name))
+    try {
+        bool idle = !isWorking;
+        About().setEnabled(true);
+        for (MenuItem* it : {&fileopen(), &folderOpen(), &openResent(), &clearResent(), &doclip(), &openclip(),
+                 &saveClip(), &FileQuit()})
             it->setEnabled(idle);
-    for (int i = 1; MenuItem* it = menuBar_->item("resentListMenu", i); ++i)
-        it->setEnabled(idle);
-    if (MenuItem* it = menuBar_->item("selectAllMenu"))
-        it->setEnabled(editFieldNo != 0);
+        selectAllMenu().setEnabled(editFieldNo != 0);
+        newdic().setEnabled(true);
+        diceditMenu().setEnabled(true);
+        dicSelectedEdit().setEnabled(true);
+        for (int n = 1; n <= dicMenuNo; ++n) {
+            dicList(n).setEnabled(true);
+            dicEditList(n).setEnabled(true);
+            yieldToOthers();
+        }
+        prefMenu().setEnabled(true);
+        newWorkspace().setEnabled(true);
+        openWorkspace().setEnabled(true);
+        for (int n = 1; n <= 10; ++n) {
+            MenuItem& recent = resentListMenu(n);
+            recent.setEnabled(recent.Text() != "(未使用)" && idle);
+            yieldToOthers();
+        }
+    } catch (...) {
+        // The step stops where an item was missing; the rest keep their state.
+    }
 }
 
 void App::EnableMenuItems()
 {
+    // Menu titles are never disabled: no enabling step touches them.
+    std::vector<MenuItem*> titles = menuBar_->menuTitles();
     for (const auto& it : menuBar_->items())
-        if (it->submenu() == nullptr || it->Index() >= 0 || !it->isSeparator())
-            if (!(it->submenu() && it->Name() == menuBar_->menuTitles().front()->Name()))
-                it->setEnabled(it->AutoEnable());
-    for (MenuItem* title : menuBar_->menuTitles())
-        title->setEnabled(true);
+        if (std::find(titles.begin(), titles.end(), it.get()) == titles.end())
+            it->setEnabled(it->AutoEnable());
     Event_EnableMenuItems();
     if (Window* w = Window::front())
         w->Event_EnableMenuItems();
@@ -277,7 +302,17 @@ bool App::IsWindowModified(Window& window)
 
 void App::DocumentFile(Window& window, const FolderItem& file)
 {
-    window.setFilePath(file ? file.path() : std::string());
+    if (!file) {
+        window.setFilePath(std::string());
+        return;
+    }
+    try {
+        FSRef ref(file);
+        window.setFilePath(ref.Path());
+    } catch (const MacOSException&) {
+        // A file that cannot be referenced gives no proxy icon; the window
+        // opens as usual.
+    }
 }
 
 bool App::quitCommand()
@@ -289,7 +324,12 @@ bool App::quitCommand()
     std::vector<Window*> windows = Window::all();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         Window* w = *it;
-        if (w == about_.get() || !w->isOpen())
+        // A question asked on the way lets the event loop run, and window
+        // objects closed before may go meanwhile.
+        std::vector<Window*> live = Window::all();
+        if (std::find(live.begin(), live.end(), w) == live.end())
+            continue;
+        if (w == aboutWin::existing() || !w->isOpen())
             continue;
         if (!w->Close()) {
             quitting_ = false;
@@ -328,6 +368,156 @@ void App::placeFrameWindow(const FrameBounds& b)
         frame_->setGeometry(b.Left, b.Top, b.Width, b.Height);
     else
         frame_->move(b.Left, b.Top);
+}
+
+// ---- Recent documents
+
+bool App::_clearResent_Action()
+{
+    for (size_t i = 0; i < resentFileList.size(); ++i) {
+        resentFileList[i].clear();
+        yieldToOthers();
+    }
+    makeResentList();
+    EnableMenuItems();
+    return false;
+}
+
+// ---- Dictionary menu
+
+bool App::_dicList_Action(int index)
+{
+    // This desktop has no Dock-tile menu: the marks go to the Dictionary
+    // menu only.
+    for (int i = 1; i <= dicMenuNo; ++i) {
+        dicList(i).setChecked(false);
+        yieldToOthers();
+    }
+    MenuItem& chosen = dicList(index);
+    chosen.setChecked(true);
+    prefDefaultDic = chosen.Text();
+    return false;
+}
+
+bool App::_newdic_Action()
+{
+    FolderItem proposed = dictionaryFolder().Child("新規辞書.dict");
+    FolderItem file = services().getSaveFolderItem("Dict", proposed ? proposed.path() : std::string("新規辞書.dict"));
+    if (!file || file.Exists())
+        return false;
+    // The file comes first: a dictionary that cannot be created is neither
+    // listed nor made current.
+    writeFileSafely(file, "", "dict", "Tv9x");
+    std::string name = file.DisplayName();
+    MenuItem* choose = menuBar_->addArrayMember("dicList");
+    MenuItem* edit = menuBar_->addArrayMember("dicEditList");
+    if (!choose || !edit)
+        throw NilObjectException("no dictionary menu");
+    choose->setText(name);
+    edit->setText(name);
+    ++dicMenuNo;
+    for (int i = 1; i <= dicMenuNo; ++i) {
+        dicList(i).setChecked(false);
+        yieldToOthers();
+    }
+    if (dicMenuNo < 10)
+        choose->setCommandKey(Str(static_cast<int64_t>(dicMenuNo)));
+    prefDefaultDic = choose->Text();
+    choose->setChecked(true);
+    return false;
+}
+
+bool App::openEditor(const std::string& name)
+{
+    editDic = name;
+    for (size_t i = 0; i < dicEditWin.size();) {
+        if (dicEditWin[i]->editDic.empty())
+            dicEditWin.erase(dicEditWin.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+        yieldToOthers();
+    }
+    for (size_t i = 0; i < dicEditWin.size(); ++i) {
+        if (textEquals(dicEditWin[i]->editDic, editDic)) {
+            dicEditWin[i]->Show();
+            return true;
+        }
+        yieldToOthers();
+    }
+    dicEditWin.push_back(openWindow<dicEdit>());
+    return false;
+}
+
+bool App::_dicSelectedEdit_Action()
+{
+    return openEditor(prefDefaultDic);
+}
+
+bool App::_dicEditList_Action(int index)
+{
+    return openEditor(dicEditList(index).Text());
+}
+
+// ---- Window-opening commands
+
+std::shared_ptr<workSpace> App::newWorkSpace()
+{
+    return openWindow<workSpace>();
+}
+
+bool App::_newWorkspace_Action()
+{
+    openFolderItem = FolderItem();
+    workSpaceWin.push_back(newWorkSpace());
+    return false;
+}
+
+bool App::_openWorkspace_Action()
+{
+    openFolderItem = services().getOpenFolderItem("Tesvora ワークスペース");
+    if (!openFolderItem)
+        return false;
+    for (size_t i = 0; i < workSpaceWin.size();) {
+        if (!workSpaceWin[i]->workSpaceItem)
+            workSpaceWin.erase(workSpaceWin.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+        yieldToOthers();
+    }
+    // The same file is the same file system object, whatever path led to it.
+    for (size_t i = 0; i < workSpaceWin.size(); ++i) {
+        workSpace& w = *workSpaceWin[i];
+        if (w.isOpen() && sameFile(w.workSpaceItem, openFolderItem)) {
+            w.Show();
+            return true;
+        }
+        yieldToOthers();
+    }
+    workSpaceWin.push_back(newWorkSpace());
+    return false;
+}
+
+bool App::_prefMenu_Action()
+{
+    openWindow<prefWindow>();
+    return false;
+}
+
+bool App::_dummy_Action(int)
+{
+    return _prefMenu_Action();
+}
+
+bool App::_helpWizardMenu_Action()
+{
+    grepWizardWindow::instance().Show();
+    return false;
+}
+
+bool App::_About_Action()
+{
+    aboutWin::instance().Show();
+    return false;
 }
 
 } // namespace tv

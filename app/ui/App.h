@@ -1,6 +1,7 @@
 #pragma once
 // The application object: the settings and run-time state of AppState, the
-// menu bar, the frame window, the window registries, start-up and shut-down.
+// menu bar and every application-level menu command, the frame window, the
+// window registries, start-up and shut-down.
 
 #include "app/core/AppState.h"
 #include "platform/ui/MenuBar.h"
@@ -19,6 +20,8 @@
 namespace tv {
 
 class App;
+class dicEdit;
+class workSpace;
 App& app();
 
 // The five menus, as data.
@@ -34,36 +37,56 @@ public:
     // The frame window that carries the menu bar.
     QMainWindow* MDIWindow() const { return frame_.data(); }
 
-    std::vector<std::shared_ptr<Window>> workSpaceWin;
-    std::vector<std::shared_ptr<Window>> dicEditWin;
+    // The workspace windows opened so far, in the order they were opened.
+    std::vector<std::shared_ptr<workSpace>> workSpaceWin;
+    // The dictionary editors opened so far; closed ones stay until the next
+    // editor command.
+    std::vector<std::shared_ptr<dicEdit>> dicEditWin;
 
-    // Work from outside the menus: an application event (class, ID, the
-    // parameter "dict", the direct object or nil) and a desktop document.
+    // Work from outside the menus (defined in AppCommands.cpp): an
+    // application event (class, ID, the parameter "dict", the direct object
+    // or nil) and a desktop document.
     bool Event_HandleAppleEvent(const std::string& eventClass, const std::string& eventID,
         const std::string& dict, const FolderItem& directObject);
     void Event_OpenDocument(const FolderItem& item);
 
-    // The pass-starting and clipboard commands of the File menu (defined in
-    // AppCommands.cpp).
-    bool _fileopen_Action();
-    bool _folderOpen_Action();
-    bool _resentListMenu_Action(int index);
-    bool _doclip_Action();
-    bool _openclip_Action();
-    bool _saveClip_Action();
-
     // Makes a new workspace window, which takes App.openFolderItem when it
     // opens; the caller appends it to workSpaceWin.
-    std::shared_ptr<Window> newWorkSpace();
+    std::shared_ptr<workSpace> newWorkSpace();
 
     // The start-up of the event loop's first turn, and the shut-down.
     void Event_Open();
     void Event_Close();
+    // The application's enabling step.
     void Event_EnableMenuItems();
 
+    // Menu handlers, bound by item name at start; an array's handler gets the
+    // chosen member's index. The pass-starting and clipboard commands of the
+    // File menu are in AppCommands.cpp.
+    bool _dicList_Action(int index);
+    bool _fileopen_Action();
+    bool _doclip_Action();
+    bool _openclip_Action();
+    bool _newdic_Action();
+    bool _saveClip_Action();
+    bool _About_Action();
+    bool _folderOpen_Action();
+    bool _dummy_Action(int index);
+    bool _newWorkspace_Action();
+    bool _dicSelectedEdit_Action();
+    bool _dicEditList_Action(int index);
+    bool _clearResent_Action();
+    bool _resentListMenu_Action(int index);
+    bool _openWorkspace_Action();
+    bool _prefMenu_Action();
+    bool _helpWizardMenu_Action();
+
+    // Rewrites the ten recent-document captions from resentFileList.
     void makeResentList();
     void SetWindowModified(Window& window, bool modified);
     bool IsWindowModified(Window& window);
+    // Ties the window to its file (a nil file unties it). A file that cannot
+    // be referenced leaves the window as it was.
     void DocumentFile(Window& window, const FolderItem& file);
 
     // The folder "Dictionary" and "Script" beside the application.
@@ -86,12 +109,10 @@ public:
 
     // Binds an application handler to a menu item's name.
     void bindMenuHandler(const std::string& itemName, std::function<bool(int)> handler);
+    bool handlesMenu(const std::string& itemName) const { return handlers_.count(itemName) != 0; }
     // Runs a chosen menu item: the application's handler when it binds the
     // name, else the front window's.
     void dispatchMenu(const std::string& itemName, int index);
-
-    // The about box, made hidden at start-up.
-    Window* aboutWin() const { return about_.get(); }
 
     std::optional<FrameBounds> frameWindowBounds() const override;
     void placeFrameWindow(const FrameBounds& bounds) override;
@@ -99,10 +120,12 @@ public:
 private:
     void buildDictionaryMenus();
     void bindApplicationHandlers();
+    // Raises the open editor of App.editDic, or makes one. True when one was
+    // open.
+    bool openEditor(const std::string& name);
 
     std::unique_ptr<tv::MenuBar> menuBar_;
     QPointer<QMainWindow> frame_;
-    std::unique_ptr<Window> about_;
     std::map<std::string, std::function<bool(int)>> handlers_;
     bool quitting_ = false;
     int exitStatus_ = 0;

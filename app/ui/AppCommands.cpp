@@ -3,6 +3,8 @@
 
 #include "app/ui/App.h"
 
+#include "workspace/ui/workSpace.h"
+
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
@@ -82,7 +84,7 @@ void App::Event_OpenDocument(const FolderItem& item)
         std::string type = item.MacType();
         if (textEquals(type, "wksp")) {
             openFolderItem = item;
-            if (std::shared_ptr<Window> w = newWorkSpace())
+            if (std::shared_ptr<workSpace> w = newWorkSpace())
                 workSpaceWin.push_back(w);
             return;
         }
@@ -165,23 +167,11 @@ bool App::_saveClip_Action()
         return false;
     try {
         std::string text = services().clipboardHasText() ? services().clipboardText() : std::string();
-        writeFileSafely(f, text);
-        f.setMacType("TEXT");
-        f.setMacCreator(prefCreator.empty() ? std::string("ttxt") : prefCreator);
+        writeFileSafely(f, text, "TEXT", prefCreator.empty() ? std::string("ttxt") : prefCreator);
     } catch (...) {
         // A file that cannot be written ends the command; nothing is reported.
     }
     return false;
-}
-
-} // namespace tv
-
-namespace tv {
-
-std::shared_ptr<Window> App::newWorkSpace()
-{
-    // Workspace windows arrive with their own window class.
-    return nullptr;
 }
 
 } // namespace tv

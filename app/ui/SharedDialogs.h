@@ -5,6 +5,7 @@
 
 #include "platform/ui/Window.h"
 
+#include <functional>
 #include <string>
 
 namespace tv {
@@ -46,7 +47,20 @@ public:
     void cancelButton_Action();
     void docloseButton_Action();
 
+    bool Event_CancelClose() override;
+
     isSaveSheet();
+
+private:
+    void leaveWith(const std::string& answer);
+    bool leaving_ = false;
 };
+
+// The close question of a document window (a dictionary editor, a
+// workspace): a window without unsaved changes closes without asking;
+// otherwise isSaveSheet asks, "cancel" keeps the window open, "save" runs
+// save and closes the window only when save reports success, and the empty
+// answer closes it without saving. True when the window stays open.
+bool cancelCloseForChanges(Window& window, const std::function<bool()>& save);
 
 } // namespace tv

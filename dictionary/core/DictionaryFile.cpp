@@ -2,7 +2,7 @@
 
 #include "encoding/core/detectKanji.h"
 #include "platform/core/Errors.h"
-#include "platform/core/Thread.h"
+#include "dictionary/core/StepYield.h"
 
 namespace tv {
 
@@ -19,7 +19,7 @@ std::string_view dictionarySample(std::string_view fileBytes)
 {
     std::string_view sample = fileBytes.substr(0, dictionarySampleLimit);
     for (size_t i = 0; i < sample.size(); ++i)
-        yieldToOthers();
+        yieldStep();
     return sample;
 }
 
@@ -42,11 +42,9 @@ bool writeDictionaryFile(const FolderItem& file, const DictionaryFrame& frame,
 {
     if (!file)
         return false;
-    writeFileSafely(file, serializeDictionary(frame, rules));
-    // The codes are a courtesy for the file's listing: a file system without
-    // extended attributes still has the dictionary, known by its header.
-    file.setMacType("dict");
-    file.setMacCreator("Tv9x");
+    // A file system without extended attributes keeps no codes; the
+    // dictionary is then known by its header.
+    writeFileSafely(file, serializeDictionary(frame, rules), "dict", "Tv9x");
     return true;
 }
 

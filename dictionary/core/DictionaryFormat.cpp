@@ -2,7 +2,7 @@
 
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
-#include "platform/core/Thread.h"
+#include "dictionary/core/StepYield.h"
 
 namespace tv {
 
@@ -161,7 +161,7 @@ EditorDictionary parseDictionary(std::string_view fileBytes, const TextEncodingR
             result.frame = headerFrame(*line);
             if (headerNamesUtf8(*line))
                 lines.takeUtf8();
-            yieldToOthers();
+            yieldStep();
             continue;
         }
         DictionaryRule rule;
@@ -180,7 +180,7 @@ EditorDictionary parseDictionary(std::string_view fileBytes, const TextEncodingR
             ++result.malformedLines;
         rule.options = RuleOptions::completed(rule.options);
         result.rules.push_back(std::move(rule));
-        yieldToOthers();
+        yieldStep();
     }
     return result;
 }
@@ -198,7 +198,7 @@ std::string serializeDictionary(const DictionaryFrame& frame, const std::vector<
         out += '\t';
         out += rule.comment;
         out += '\r';
-        yieldToOthers();
+        yieldStep();
     }
     return out;
 }

@@ -3,11 +3,15 @@
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include <iconv.h>
 #include <sys/mman.h>
@@ -94,18 +98,24 @@ iconv_t converter(Conv c)
 #define MADV_POPULATE_WRITE 23
 #endif
 
-// Sizes out to capacity bytes. A large buffer is faulted in with one call
-// rather than one page fault per 4 KB page as the conversion first writes it.
+// Faults in [begin, begin + size) with one call rather than one page fault
+// per 4 KB page as a conversion first writes there. A hint only.
+void populate(char* begin, size_t size)
+{
+    static const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + size) & ~(page - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+}
+
+// Sizes out to capacity bytes, a large buffer faulted in first.
 void presize(std::string& out, size_t capacity)
 {
     out.clear();
     if (capacity >= (size_t(1) << 20)) {
         out.reserve(capacity);
-        static const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
-        const uintptr_t begin = (reinterpret_cast<uintptr_t>(out.data()) + page - 1) & ~(page - 1);
-        const uintptr_t end = (reinterpret_cast<uintptr_t>(out.data()) + capacity) & ~(page - 1);
-        if (end > begin)
-            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE); // a hint only
+        populate(out.data(), capacity);
     }
     out.resize(capacity);
 }
@@ -119,42 +129,67 @@ struct Status {
 // place; returns the new end.
 using PieceFix = size_t (*)(char* out, size_t begin, size_t end);
 
+// What one conversion into a fixed buffer did.
+struct Step {
+    Status::Kind kind = Status::Ok;
+    bool full = false;   // stopped for want of room, at consumed
+    size_t consumed = 0; // input bytes taken
+    size_t produced = 0; // output bytes written
+};
+
+// Converts in into out[0, room). With a fix the input goes in slices, so that
+// the fix reads output that is still in the cache.
+Step convertInto(iconv_t cd, std::string_view in, char* out, size_t room, PieceFix fix)
+{
+    constexpr size_t kSlice = size_t(64) << 10;
+    char* inPtr = const_cast<char*>(in.data());
+    const char* const inEnd = in.data() + in.size();
+    size_t produced = 0;
+    while (inPtr < inEnd) {
+        const char* sliceEnd = fix && size_t(inEnd - inPtr) > kSlice ? inPtr + kSlice : inEnd;
+        size_t inLeft = size_t(sliceEnd - inPtr);
+        char* outPtr = out + produced;
+        size_t outLeft = room - produced;
+        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = r == size_t(-1) ? errno : 0;
+        const size_t before = produced;
+        produced = size_t(outPtr - out);
+        if (fix && produced > before)
+            produced = fix(out, before, produced);
+        const size_t consumed = size_t(inPtr - in.data());
+        if (error == E2BIG)
+            return {Status::Ok, true, consumed, produced};
+        if (error == EINVAL) {
+            // A sequence cut by the slice end is taken up by the next slice.
+            if (sliceEnd == inEnd)
+                return {Status::Incomplete, false, consumed, produced};
+        } else if (error != 0) {
+            return {Status::Invalid, false, consumed, produced};
+        }
+    }
+    return {Status::Ok, false, in.size(), produced};
+}
+
 // One strict conversion into a single growing buffer.
 class Run {
 public:
     Run(iconv_t cd, size_t capacity) : cd_(cd) { presize(out_, capacity); }
 
-    // Converts all of in. With a fix the input goes in slices, so that the
-    // fix reads output that is still in the cache.
+    // Converts all of in.
     Status feed(std::string_view in, PieceFix fix = nullptr)
     {
-        constexpr size_t kSlice = size_t(64) << 10;
-        char* inPtr = const_cast<char*>(in.data());
-        const char* const inEnd = in.data() + in.size();
-        while (inPtr < inEnd) {
-            const char* sliceEnd = fix && size_t(inEnd - inPtr) > kSlice ? inPtr + kSlice : inEnd;
-            size_t inLeft = size_t(sliceEnd - inPtr);
-            const size_t before = used_;
-            char* outPtr = out_.data() + used_;
-            size_t outLeft = out_.size() - used_;
-            const size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            const int error = r == size_t(-1) ? errno : 0;
-            used_ = size_t(outPtr - out_.data());
-            if (fix && used_ > before)
-                used_ = fix(out_.data(), before, used_);
-            if (error == E2BIG) {
+        size_t done = 0;
+        for (;;) {
+            const Step s = convertInto(cd_, in.substr(done), out_.data() + used_, out_.size() - used_, fix);
+            used_ += s.produced;
+            done += s.consumed;
+            if (s.full)
                 grow();
-            } else if (error == EILSEQ) {
-                return {Status::Invalid, size_t(inPtr - in.data())};
-            } else if (error == EINVAL) {
-                // A sequence cut by the slice end is taken up by the next slice.
-                if (sliceEnd == inEnd)
-                    return {Status::Incomplete, size_t(inPtr - in.data())};
-            } else if (error != 0) {
-                return {Status::Invalid, size_t(inPtr - in.data())};
-            }
+            else if (s.kind == Status::Ok)
+                return {};
+            else
+                return {s.kind, done};
         }
-        return {};
     }
 
     // Writes what brings a stateful encoding back to its initial state.
@@ -367,35 +402,33 @@ size_t fixCp932Aliases(char* out, size_t begin, size_t end)
 // 0x7E read as backslash and tilde, as in Shift_JIS.
 std::string_view prepareJis(std::string_view bytes, std::string& rewritten)
 {
-    static constexpr std::string_view kKnown[] = {"(B", "(I", "$@", "$B", "$A", "$(C", "$(D", ".A", ".F", "N"};
-    bool rewrite = false;
-    size_t pos = bytes.find('\x1B');
-    for (size_t scan = pos; scan != std::string_view::npos; scan = bytes.find('\x1B', scan + 1)) {
-        const std::string_view rest = bytes.substr(scan + 1);
+    static constexpr std::string_view kKnown[] = {"(B", "(I", "$@", "$B", "$A", "$(C", "$(D", ".A", ".F"};
+    std::vector<size_t> rewrites; // escapes to rewrite, by position
+    for (size_t at = bytes.find('\x1B'); at != std::string_view::npos; at = bytes.find('\x1B', at + 1)) {
+        const std::string_view rest = bytes.substr(at + 1);
         if (rest.starts_with("(J") || rest.starts_with("$D")) {
-            rewrite = true;
+            rewrites.push_back(at);
+            continue;
+        }
+        if (rest.starts_with("N")) {
+            at += 2; // single shift 2: the byte after it is a character (0x1B for CSI)
             continue;
         }
         bool known = false;
         for (std::string_view k : kKnown)
             known = known || rest.starts_with(k);
         if (!known)
-            throw EncodingException("ISO-2022-JP: unknown escape sequence at byte " + std::to_string(scan));
+            throw EncodingException("ISO-2022-JP: unknown escape sequence at byte " + std::to_string(at));
     }
-    if (!rewrite)
+    if (rewrites.empty())
         return bytes;
     rewritten.clear();
-    rewritten.reserve(bytes.size() + bytes.size() / 8);
+    rewritten.reserve(bytes.size() + rewrites.size());
     size_t from = 0;
-    for (; pos != std::string_view::npos; pos = bytes.find('\x1B', pos + 1)) {
-        const std::string_view rest = bytes.substr(pos + 1);
-        if (rest.starts_with("(J")) {
-            rewritten.append(bytes.substr(from, pos - from)).append("\x1B(B");
-            from = pos + 3;
-        } else if (rest.starts_with("$D")) {
-            rewritten.append(bytes.substr(from, pos - from)).append("\x1B$(D");
-            from = pos + 3;
-        }
+    for (size_t at : rewrites) {
+        rewritten.append(bytes.substr(from, at - from));
+        rewritten.append(bytes[at + 1] == '(' ? "\x1B(B" : "\x1B$(D");
+        from = at + 3;
     }
     rewritten.append(bytes.substr(from));
     return rewritten;
@@ -415,7 +448,106 @@ std::string decodeWith(const std::string& name, Conv conv, std::string_view byte
     return run.take();
 }
 
-// Encodes valid UTF-8; on failure gives the offset of the character.
+// --- Large texts in parts -------------------------------------------------
+
+// A text of several megabytes in Shift_JIS or EUC-JP is converted in parts on
+// as many threads, each part into its own region of the one output buffer;
+// the regions are then closed up. The parts are cut after a byte below 0x80,
+// which always ends a character in both: ASCII, or in Shift_JIS also the
+// second byte of a pair; so each part reads as it would in the whole.
+constexpr size_t kPartsFrom = size_t(4) << 20;
+constexpr size_t kPartAtLeast = size_t(1) << 20;
+constexpr size_t kCutSearch = size_t(64) << 10;
+
+// Runs work(k) for k in [0, count) on threads, part 0 on the caller's; a part
+// whose thread cannot be had runs on the caller's too.
+template <class Work>
+void runParts(size_t count, const Work& work)
+{
+    std::vector<std::thread> threads;
+    std::vector<size_t> left;
+    for (size_t k = 1; k < count; ++k) {
+        try {
+            threads.emplace_back(work, k);
+        } catch (const std::system_error&) {
+            left.push_back(k);
+        }
+    }
+    work(0);
+    for (size_t k : left)
+        work(k);
+    for (std::thread& t : threads)
+        t.join();
+}
+
+// Decodes in parts; false when the text is too small, cannot be cut, or a
+// part outgrew its region (then the caller converts it whole).
+bool decodeInParts(const std::string& name, Conv conv, std::string_view bytes, PieceFix fix, std::string& result)
+{
+    if (bytes.size() < kPartsFrom)
+        return false;
+    const size_t wanted = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 16,
+                                            bytes.size() / kPartAtLeast});
+    std::vector<size_t> cuts {0};
+    for (size_t k = 1; k < wanted; ++k) {
+        size_t at = std::max(bytes.size() * k / wanted, cuts.back());
+        const size_t limit = std::min(bytes.size(), at + kCutSearch);
+        while (at < limit && static_cast<unsigned char>(bytes[at]) >= 0x80)
+            ++at;
+        if (at < limit && at + 1 < bytes.size())
+            cuts.push_back(at + 1);
+    }
+    cuts.push_back(bytes.size());
+    const size_t parts = cuts.size() - 1;
+    if (parts < 2)
+        return false;
+
+    // Regions as large as the usual growth allows; see decode().
+    std::vector<size_t> region {0};
+    for (size_t k = 0; k < parts; ++k) {
+        const size_t in = cuts[k + 1] - cuts[k];
+        region.push_back(region.back() + in + in / 2 + 16);
+    }
+    std::string out;
+    out.reserve(region.back());
+    char* const base = out.data();
+    runParts(parts, [&](size_t k) { populate(base + region[k], region[k + 1] - region[k]); });
+    out.resize(region.back());
+
+    std::vector<Step> steps(parts);
+    std::vector<char> noConverter(parts, 0);
+    runParts(parts, [&](size_t k) {
+        try {
+            steps[k] = convertInto(converter(conv), bytes.substr(cuts[k], cuts[k + 1] - cuts[k]), base + region[k],
+                                   region[k + 1] - region[k], fix);
+        } catch (const EncodingException&) {
+            noConverter[k] = 1;
+        }
+    });
+
+    for (size_t k = 0; k < parts; ++k) {
+        if (noConverter[k])
+            (void)converter(conv); // raises the same exception here
+        if (steps[k].full)
+            return false;
+        if (steps[k].kind != Status::Ok) {
+            // Only the last part can end inside a character.
+            const Status::Kind kind = k + 1 < parts ? Status::Invalid : steps[k].kind;
+            failDecode(name, {kind, cuts[k] + steps[k].consumed});
+        }
+    }
+    size_t end = steps[0].produced;
+    for (size_t k = 1; k < parts; ++k) {
+        std::memmove(base + end, base + region[k], steps[k].produced);
+        end += steps[k].produced;
+    }
+    out.resize(end);
+    result = std::move(out);
+    return true;
+}
+
+// Encodes UTF-8; on failure gives the offset in utf8 where it stopped. glibc
+// checks the UTF-8 as strictly as isValidUtf8 does.
 bool encodeWith(Conv conv, std::string_view utf8, size_t capacity, std::string& out, size_t& failedAt,
                 std::string_view prefix = {})
 {
@@ -432,13 +564,20 @@ bool encodeWith(Conv conv, std::string_view utf8, size_t capacity, std::string& 
     return true;
 }
 
+// Tells a text that is not UTF-8 from a character the encoding has not.
+[[noreturn]] void failEncodeAt(const std::string& name, std::string_view utf8, size_t failedAt)
+{
+    requireUtf8(utf8);
+    failEncode(name, utf8, failedAt);
+}
+
 std::string encodeOrFail(const std::string& name, Conv conv, std::string_view utf8, size_t capacity,
                          std::string_view prefix = {})
 {
     std::string out;
     size_t failedAt = 0;
     if (!encodeWith(conv, utf8, capacity, out, failedAt, prefix))
-        failEncode(name, utf8, failedAt);
+        failEncodeAt(name, utf8, failedAt);
     return out;
 }
 
@@ -487,10 +626,18 @@ std::string TextEncoding::decode(std::string_view bytes) const
     case Kind::UTF8:
         requireUtf8(bytes);
         return std::string(bytes);
-    case Kind::ShiftJIS:
+    case Kind::ShiftJIS: {
+        std::string text;
+        if (decodeInParts(name(), Conv::FromCP932, bytes, fixCp932Aliases, text))
+            return text;
         return decodeWith(name(), Conv::FromCP932, bytes, capacity, fixCp932Aliases);
-    case Kind::EUCJP:
+    }
+    case Kind::EUCJP: {
+        std::string text;
+        if (decodeInParts(name(), Conv::FromEUCJP, bytes, nullptr, text))
+            return text;
         return decodeWith(name(), Conv::FromEUCJP, bytes, capacity);
+    }
     case Kind::ISO2022JP: {
         std::string rewritten;
         return decodeWith(name(), Conv::FromJIS2, prepareJis(bytes, rewritten), capacity);
@@ -516,26 +663,33 @@ std::string TextEncoding::decode(std::string_view bytes) const
 
 std::string TextEncoding::encode(std::string_view utf8) const
 {
-    requireUtf8(utf8);
+    // The characters that glibc writes as others are looked for once the
+    // conversion has shown the text to be valid UTF-8.
     switch (kind_) {
     case Kind::UTF8:
+        requireUtf8(utf8);
         return std::string(utf8);
-    case Kind::ShiftJIS:
+    case Kind::ShiftJIS: {
+        std::string out = encodeOrFail(name(), Conv::ToCP932, utf8, utf8.size() + 16);
         requireHoldable(name(), utf8, kLostInShiftJIS, kLostInShiftJISFirst);
-        return encodeOrFail(name(), Conv::ToCP932, utf8, utf8.size() + 16);
-    case Kind::EUCJP:
+        return out;
+    }
+    case Kind::EUCJP: {
+        // Three bytes of UTF-8 become two; only JIS X 0212 grows, rarely much.
+        std::string out = encodeOrFail(name(), Conv::ToEUCJP, utf8, utf8.size() + utf8.size() / 8 + 16);
         requireHoldable(name(), utf8, kLostInEUCJP, kLostInEUCJPFirst);
-        return encodeOrFail(name(), Conv::ToEUCJP, utf8, utf8.size() + utf8.size() / 2 + 16);
+        return out;
+    }
     case Kind::ISO2022JP: {
-        requireHoldable(name(), utf8, kLostInISO2022JP, kLostInISO2022JPFirst);
         // Plain ISO-2022-JP where the text allows; the -2 form only for
         // characters outside it (half-width katakana, JIS X 0212, ...).
-        const size_t capacity = utf8.size() + utf8.size() / 2 + 16;
+        const size_t capacity = utf8.size() + utf8.size() / 8 + 16;
         std::string out;
         size_t failedAt = 0;
-        if (encodeWith(Conv::ToJIS, utf8, capacity, out, failedAt))
-            return out;
-        return encodeOrFail(name(), Conv::ToJIS2, utf8, capacity);
+        if (!encodeWith(Conv::ToJIS, utf8, capacity, out, failedAt))
+            out = encodeOrFail(name(), Conv::ToJIS2, utf8, capacity);
+        requireHoldable(name(), utf8, kLostInISO2022JP, kLostInISO2022JPFirst);
+        return out;
     }
     case Kind::UTF16:
         return encodeOrFail(name(), bigEndian_ ? Conv::ToUTF16BE : Conv::ToUTF16LE, utf8, utf8.size() * 2 + 16,

@@ -365,7 +365,8 @@ bool FolderItem::operator==(const FolderItem& other) const
     return d_->path == other.d_->path;
 }
 
-void writeFileSafely(const FolderItem& target, std::string_view bytes)
+void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType,
+    std::string_view macCreator)
 {
     std::string path = target.path();
     // Replace the file a link names, not the link.
@@ -420,6 +421,11 @@ void writeFileSafely(const FolderItem& target, std::string_view bytes)
         }
         done += static_cast<size_t>(n);
     }
+    // A file system without extended attributes keeps no codes; that is no failure.
+    if (!macType.empty())
+        ::fsetxattr(fd, kTypeAttribute, macType.data(), macType.size(), 0);
+    if (!macCreator.empty())
+        ::fsetxattr(fd, kCreatorAttribute, macCreator.data(), macCreator.size(), 0);
     if (::fsync(fd) != 0)
         fail("cannot flush");
     if (::close(fd) != 0) {

@@ -102,8 +102,10 @@ private:
 // Writes bytes to a file so that a failure never leaves a truncated file: a
 // temporary file whose name begins with "." is written in the same folder,
 // flushed, and renamed over the target. A target that is a symbolic link is
-// followed, and the file it names is replaced. Raises IOException on failure,
-// leaving the old file whole.
-void writeFileSafely(const FolderItem& target, std::string_view bytes);
+// followed, and the file it names is replaced. Type and creator codes, when
+// given, are set on the new file before it takes the old one's place. Raises
+// IOException on failure, leaving the old file whole.
+void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType = {},
+    std::string_view macCreator = {});
 
 } // namespace tv

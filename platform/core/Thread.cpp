@@ -168,11 +168,11 @@ public:
         schedulePump();
     }
 
-    // Main side: one slice of the next ready worker.
-    void runOne()
+    // Main side: one slice of the next ready worker; false when none ran.
+    bool runOne()
     {
         if (current_ || ready_.empty())
-            return;
+            return false;
         std::shared_ptr<Fiber> fiber = std::move(ready_.front());
         ready_.pop_front();
         current_ = fiber.get();
@@ -184,6 +184,7 @@ public:
             fiber->releaseThread().reset();
         }
         schedulePump();
+        return true;
     }
 
     // Worker side: gives up the turn. The worker is already queued again or
@@ -263,7 +264,14 @@ void yieldToOthers()
     Scheduler& s = scheduler();
     Fiber* fiber = s.current();
     if (!fiber) {
-        s.runOne();
+        // The main side is time-sliced too: a loop that yields per step
+        // while a pass runs gives the worker a slice only once it has had
+        // one of its own, so its steps are not each slowed by a whole slice.
+        static std::int64_t mainResumedAt = 0;
+        if (coarseNow() - mainResumedAt < kSliceNanoseconds)
+            return;
+        if (s.runOne())
+            mainResumedAt = coarseNow();
         return;
     }
     if (coarseNow() - fiber->resumedAt < kSliceNanoseconds)

@@ -243,6 +243,7 @@ void Window::finishClose()
     guarded([&] { Event_Close(); });
     if (lastActive == this)
         lastActive = nullptr;
+    emit closed();
     auto& k = kept();
     auto it = std::find_if(k.begin(), k.end(), [this](const auto& p) { return p.get() == this; });
     if (it != k.end()) {

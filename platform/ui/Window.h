@@ -87,6 +87,10 @@ public:
     // Registers a step of releaseAll (a single instance's slot).
     static void onReleaseAll(std::function<void()> step);
 
+signals:
+    // The window has closed (after its closing steps).
+    void closed();
+
 protected:
     // Takes ownership of the Qt top-level widget.
     void setWidget(QWidget* w);

@@ -710,7 +710,9 @@ size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_v
         const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(c.matchData);
         size_t start = std::max<size_t>(ov[0], copied);
         size_t end = std::max<size_t>(ov[1], start);
-        if (count == 0)
+        // Reserving only grows: libstdc++'s reserve would otherwise shrink a
+        // kept buffer to the exact size, and fresh pages cost more than the scan.
+        if (count == 0 && out.capacity() < text.size() + text.size() / 16)
             out.reserve(text.size() + text.size() / 16);
         out.append(text.substr(copied, start - copied));
         appendExpansion(out, parts, replacement, text, ov, c.groupCount);

@@ -1,7 +1,7 @@
 #include "proofing/core/RuleLoading.h"
 
 #include "platform/core/Errors.h"
-#include "platform/core/Thread.h"
+#include "dictionary/core/StepYield.h"
 
 namespace tv {
 
@@ -35,7 +35,7 @@ void parsePassDictionary(std::string_view fileBytes, const TextEncodingRef& enco
             rules.optionList.emplace_back(tabField(*line, 3));
             rules.commentList.emplace_back(tabField(*line, 4));
         }
-        yieldToOthers();
+        yieldStep();
     }
 }
 

@@ -1,6 +1,7 @@
 // Start-up, the dictionary menus built from the folder "Dictionary", and the
 // quit sequence.
 
+#include "app/ui/AboutBox.h"
 #include "app/ui/App.h"
 #include "platform/core/FolderItem.h"
 #include "platform/core/Text.h"
@@ -117,7 +118,7 @@ private slots:
         QCOMPARE(a.prefDefaultDic, std::string("新規辞書.dict"));
         QCOMPARE(a.dicMenuNo, 1);
         QCOMPARE(texts(a, "resentListMenu"), QStringList(10, "(未使用)"));
-        QVERIFY(a.aboutWin() && !a.aboutWin()->widget()->isVisible());
+        QVERIFY(aboutWin::existing() && !aboutWin::existing()->widget()->isVisible());
         QVERIFY(s.seam.messages.empty());
         if (::getxattr(empty.path().c_str(), "user.tesvora.type", nullptr, 0) > 0) {
             QCOMPARE(empty.MacType(), std::string("dict"));

@@ -66,13 +66,17 @@ void TestDictionaryFile::missingFileReadsEmpty_data()
     QTest::newRow("no such file") << QByteArray("なし.dict");
     QTest::newRow("outside the folder") << QByteArray("../x.dict");
     QTest::newRow("the folder itself") << QByteArray(".");
+    QTest::newRow("a NUL inside") << QByteArray("x.dict\0y", 8);
 }
 
 void TestDictionaryFile::missingFileReadsEmpty()
 {
     QFETCH(QByteArray, name);
+    // Files a careless lookup would reach: one outside the folder, and one
+    // whose name a NUL would cut the name down to.
     writeBytes(dir_->path().toStdString() + "/x.dict", "a\tb\r");
-    EditorDictionary d = readDictionaryFile(folder_.Child(name.toStdString()), judge);
+    writeBytes(folder_.path() + "/x.dict", "a\tb\r");
+    EditorDictionary d = readDictionaryFile(folder_.Child(std::string(name.constData(), size_t(name.size()))), judge);
     QVERIFY(d.rules.empty());
     QVERIFY(!d.frame);
     QCOMPARE(d.malformedLines, 0);

@@ -6,6 +6,7 @@
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <string>
@@ -93,6 +94,7 @@ private slots:
     void iso2022jpForms();
     void utf16Forms();
     void largeInputs();
+    void textsInParts();
     void sharedObjects();
 };
 
@@ -278,7 +280,7 @@ void TestTextEncoding::roundTrip_data()
     QTest::addColumn<bool>("sameBytes"); // whether the bytes are written one way only
 
     const QByteArray halfWidth = "ｱｲｳｴｵﾞﾟ｡｢｣";
-    const QByteArray supplementary = "丨﨑";
+    const QByteArray supplementary = "丨é";
     const QByteArray unicode = "Ünïcödé 한국어 😀 ¥‾—\x1b\t";
     for (const TextEncoding* e : {sjis(), euc(), jis()}) {
         QTest::addRow("%s Japanese", qPrintable(label(e))) << e << kJapanese << (e != jis());
@@ -477,6 +479,50 @@ void TestTextEncoding::largeInputs()
     QCOMPARE(ba(jis()->decode(jis()->encode(sv(kanaText)))), kanaText);
 
     QVERIFY_THROWS_EXCEPTION(tv::EncodingException, sjis()->decode(sv(sjisBytes + hex("81"))));
+}
+
+// Texts of several megabytes are converted in parts on several threads: the
+// result is the same as for the whole, wherever the parts are cut.
+void TestTextEncoding::textsInParts()
+{
+    struct Piece {
+        const char* shiftJis;
+        const char* eucJp;
+        const char* text;
+    };
+    const Piece pieces[] = {
+        {"8160", "a1c1", "〜"}, {"8191", "a1f1", "¢"}, {"82a0", "a4a2", "あ"}, {"93fa967b", "c6fccbdc", "日本"},
+        {"20", "20", " "},     {"0a", "0a", "\n"},   {"41", "41", "A"},
+    };
+    QByteArray sjisBytes, eucBytes, text;
+    QRandomGenerator rng(4);
+    while (sjisBytes.size() < (6 << 20)) {
+        const Piece& p = pieces[rng.bounded(int(std::size(pieces)))];
+        sjisBytes += hex(p.shiftJis);
+        eucBytes += hex(p.eucJp);
+        text += p.text;
+    }
+    QCOMPARE(ba(sjis()->decode(sv(sjisBytes))), text);
+    QCOMPARE(ba(euc()->decode(sv(eucBytes))), text);
+
+    // A bad byte far into the text is reported where it stands.
+    const qsizetype at = sjisBytes.indexOf(' ', 5 << 20);
+    QByteArray bad = sjisBytes;
+    bad[at] = char(0x80);
+    try {
+        (void)sjis()->decode(sv(bad));
+        QFAIL("decoded");
+    } catch (const tv::EncodingException& e) {
+        QVERIFY2(QByteArray(e.what()).contains("offset " + QByteArray::number(at) + " "), e.what());
+    }
+
+    // Without a byte to cut after (all of them 0x80 or above), and with
+    // katakana that outgrow the room of a part, the text goes through whole.
+    QCOMPARE(ba(sjis()->decode(sv(hex("82a0").repeated(3 << 20)))), QByteArray("あ").repeated(3 << 20));
+    const QByteArray kana = (hex("b1").repeated(999) + " ").repeated(6000);
+    QCOMPARE(ba(euc()->decode(sv(hex("a4a2").repeated(3 << 20)))), QByteArray("あ").repeated(3 << 20));
+    const QByteArray kanaText = (QByteArray("ｱ").repeated(999) + " ").repeated(6000);
+    QCOMPARE(ba(sjis()->decode(sv(kana))), kanaText);
 }
 
 void TestTextEncoding::sharedObjects()

@@ -145,6 +145,10 @@ void TestRegEx::replaceAll_data()
                                               << QByteArray("-") << QByteArray("abcb") << 0;
     QTest::newRow("line ends") << QByteArray("ab\rcd") << QByteArray("$") << QByteArray("GE")
                                << QByteArray("!") << QByteArray("ab!\rcd!") << 2;
+    QTest::newRow("line ends at CR LF") << QByteArray("a\r\nb") << QByteArray("$") << QByteArray("GE")
+                                        << QByteArray("!") << QByteArray("a!\r\nb!") << 2;
+    QTest::newRow("line starts at CR LF") << QByteArray("a\r\nb") << QByteArray("^") << QByteArray("GE")
+                                          << QByteArray("!") << QByteArray("!a\r\n!b") << 2;
     QTest::newRow("empty match in Japanese") << QByteArray("あい") << QByteArray("") << QByteArray("GE")
                                              << QByteArray("|") << QByteArray("|あ|い|") << 3;
 

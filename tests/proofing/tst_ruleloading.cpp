@@ -132,6 +132,7 @@ void TestRuleLoading::missingFile_data()
     QTest::newRow("an absolute path") << "/etc/passwd";
     QTest::newRow("the folder itself") << ".";
     QTest::newRow("the folder above") << "..";
+    QTest::newRow("a NUL inside") << QString("A.dict") + QChar(0) + "x";
     QTest::newRow("a folder") << "sub";
 }
 

@@ -1,0 +1,152 @@
+#include "platform/ui/Controls.h"
+
+#include "platform/core/Dispatch.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace tv {
+
+namespace {
+
+class EventHook : public QObject {
+public:
+    EventHook(QWidget* widget, QEvent::Type type, std::function<bool(QEvent*)> handler)
+        : QObject(widget), type_(type), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == type_ && watched == parent()) {
+            bool consumed = false;
+            guarded([&] { consumed = handler_(event); });
+            return consumed;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<bool(QEvent*)> handler_;
+};
+
+// A canvas: paints its backdrop (if any) in its own paint event.
+class Canvas : public QWidget {
+public:
+    using QWidget::QWidget;
+    std::function<void(QPainter&)> paint;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!paint)
+            return;
+        QPainter p(this);
+        guarded([&] { paint(p); });
+    }
+};
+
+class Dialog : public QDialog {
+public:
+    Dialog(QWidget* parent, std::function<void()> escape) : QDialog(parent), escape_(std::move(escape)) {}
+
+    void reject() override
+    {
+        if (escape_)
+            guarded(escape_);
+    }
+
+protected:
+    // The window's own close steps have run by now (or refused the close);
+    // QDialog's own would hide the dialog through reject().
+    void closeEvent(QCloseEvent* event) override { event->accept(); }
+
+private:
+    std::function<void()> escape_;
+};
+
+} // namespace
+
+void setTextColor(QWidget* control, const QColor& color)
+{
+    QPalette pal = control->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::ButtonText, color);
+    pal.setColor(QPalette::Text, color);
+    control->setPalette(pal);
+}
+
+void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
+{
+    for (const ControlSpec& c : controls) {
+        QString text = QString::fromUtf8(c.text);
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case ControlKind::Label:
+        case ControlKind::MultiLineLabel: {
+            auto* label = new QLabel(text, parent);
+            label->setWordWrap(c.kind == ControlKind::MultiLineLabel);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setTextFormat(Qt::PlainText);
+            w = label;
+            break;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);
+            button->setDefault(c.isDefault);
+            w = button;
+            break;
+        }
+        case ControlKind::Canvas:
+            w = new Canvas(parent);
+            w->setFocusPolicy(Qt::NoFocus);
+            break;
+        case ControlKind::TextField:
+            w = new QLineEdit(text, parent);
+            break;
+        case ControlKind::TextArea:
+            w = new QPlainTextEdit(text, parent);
+            break;
+        }
+        w->setObjectName(QString::fromUtf8(c.name));
+        w->setGeometry(c.left, c.top, c.width, c.height);
+        QFont font = w->font();
+        if (c.family)
+            font.setFamilies({QString::fromUtf8(c.family)});
+        if (c.pixelSize > 0)
+            font.setPixelSize(c.pixelSize);
+        font.setBold(c.bold);
+        font.setUnderline(c.underline);
+        w->setFont(font);
+        if (c.color)
+            setTextColor(w, QColor(QString::fromLatin1(c.color)));
+        if (c.helpTag)
+            w->setToolTip(QString::fromUtf8(c.helpTag));
+    }
+}
+
+void onEvent(QWidget* widget, QEvent::Type type, std::function<bool(QEvent*)> handler)
+{
+    widget->installEventFilter(new EventHook(widget, type, std::move(handler)));
+}
+
+void onPaint(QWidget* widget, std::function<void(QPainter&)> paint)
+{
+    if (auto* canvas = dynamic_cast<Canvas*>(widget)) {
+        canvas->paint = std::move(paint);
+        canvas->update();
+    }
+}
+
+QDialog* makeDialog(QWidget* parent, std::function<void()> escape)
+{
+    return new Dialog(parent, std::move(escape));
+}
+
+} // namespace tv

@@ -1,0 +1,220 @@
+#include "proofing/core/PassMatch.h"
+
+#include "proofing/core/TextSearch.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tv {
+
+namespace {
+
+inline bool continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+int64_t countChars(const char* p, size_t n)
+{
+    int64_t count = 0;
+    for (size_t i = 0; i < n; ++i)
+        count += !continuation(p[i]);
+    return count;
+}
+
+} // namespace
+
+EditCursor::EditCursor(std::string text) : src_(std::move(text)) {}
+
+std::string_view EditCursor::rest() const
+{
+    return std::string_view(src_).substr(head_);
+}
+
+size_t EditCursor::layContext(int chars)
+{
+    if (out_.empty() || chars <= 0)
+        return 0;
+    size_t from = out_.size();
+    for (int taken = 0; from > 0 && taken < chars; ++taken) {
+        --from;
+        while (from > 0 && continuation(out_[from]))
+            --from;
+    }
+    const size_t bytes = out_.size() - from;
+    if (head_ + copied_ < bytes) {
+        // Too little spent text in front of the rest to lay the context on:
+        // room is made once, for the rest of the rule.
+        const size_t room = 4 * static_cast<size_t>(chars) + 16;
+        std::string buffer;
+        buffer.reserve(room + src_.size() - head_ - copied_);
+        buffer.append(room, '\0');
+        buffer.append(src_, head_ + copied_, std::string::npos);
+        src_.swap(buffer);
+        head_ = room - copied_;
+    }
+    std::memcpy(src_.data() + head_ + copied_ - bytes, out_.data() + from, bytes);
+    return bytes;
+}
+
+std::optional<EditCursor::Found> EditCursor::searchRegex(RegEx& engine, int contextChars,
+                                                         bool notEmptyAtStart)
+{
+    const size_t context = layContext(contextChars);
+    const size_t base = head_ + copied_ - context;
+    const std::string_view subject = std::string_view(src_).substr(base);
+    std::optional<RegExMatch> m = engine.Search(subject, context + (cursor_ - copied_), notEmptyAtStart);
+    if (!m)
+        return std::nullopt;
+    Found f;
+    f.start = m->startB() - context + copied_;
+    f.end = m->endB() - context + copied_;
+    f.match = std::move(m);
+    return f;
+}
+
+std::optional<EditCursor::Found> EditCursor::searchPlain(std::string_view find, bool caseSensitive)
+{
+    std::optional<TextRange> r = findText(rest(), find, cursor_, caseSensitive);
+    if (!r)
+        return std::nullopt;
+    Found f;
+    f.start = r->start;
+    f.end = r->end;
+    return f;
+}
+
+void EditCursor::skip(const Found& found)
+{
+    cursor_ = found.end;
+}
+
+void EditCursor::replace(const Found& found, std::string_view replacement)
+{
+    out_.append(src_, head_ + copied_, found.start - copied_);
+    out_.append(replacement);
+    copied_ = cursor_ = found.end;
+    edited_ = true;
+}
+
+int64_t EditCursor::charsBefore(const Found& found)
+{
+    outChars_ += countChars(out_.data() + outCounted_, out_.size() - outCounted_);
+    outCounted_ = out_.size();
+    if (restCountFrom_ != copied_ || restCounted_ > found.start) {
+        restCountFrom_ = restCounted_ = copied_;
+        restChars_ = 0;
+    }
+    restChars_ += countChars(src_.data() + head_ + restCounted_, found.start - restCounted_);
+    restCounted_ = found.start;
+    return outChars_ + restChars_;
+}
+
+std::string_view EditCursor::matchedText(const Found& found) const
+{
+    return rest().substr(found.start, found.end - found.start);
+}
+
+std::string EditCursor::textBefore(const Found& found) const
+{
+    std::string before = out_;
+    before.append(rest().substr(copied_, found.start - copied_));
+    return before;
+}
+
+std::string EditCursor::wholeText() const
+{
+    std::string whole = out_;
+    whole.append(rest().substr(copied_));
+    return whole;
+}
+
+std::string EditCursor::finish()
+{
+    if (!edited_)
+        return head_ == 0 ? std::move(src_) : std::string(rest());
+    out_.append(src_, head_ + copied_, std::string::npos);
+    return std::move(out_);
+}
+
+MatchDecider::~MatchDecider() = default;
+
+std::string withCrLineEnds(std::string text)
+{
+    if (text.find('\n') == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            if (i == 0 || text[i - 1] != '\r')
+                out += '\r';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
+                           const std::string& replacement)
+{
+    if (!found.match)
+        return replacement;
+    // "$`" is the text before the match in the whole text as edited so far,
+    // which the engine's view of the text does not hold: it is put in here,
+    // the rest of the replacement is expanded by the engine.
+    size_t at = replacement.find("$`");
+    if (at == std::string::npos)
+        return found.match->expand(replacement);
+    const std::string before = cursor.textBefore(found);
+    std::string out;
+    size_t from = 0;
+    for (;;) {
+        out += found.match->expand(std::string_view(replacement).substr(from, at - from));
+        if (at == std::string::npos)
+            break;
+        out += before;
+        from = at + 2;
+        at = replacement.find("$`", from);
+    }
+    return out;
+}
+
+int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider)
+{
+    if (rule.regex && rule.contextChars < 0)
+        rule.contextChars = patternLookBehind(rule.search) + 2;
+    EditCursor cursor(std::move(text));
+    int count = 0;
+    bool afterEmpty = false;
+    for (;;) {
+        decider.cancelTest();
+        std::optional<EditCursor::Found> found;
+        if (rule.regex) {
+            setRuleOptions(engine, rule);
+            engine.SearchPattern = rule.search;
+            found = cursor.searchRegex(engine, rule.contextChars, afterEmpty);
+        } else {
+            found = cursor.searchPlain(rule.search, rule.caseSensitive);
+        }
+        if (!found)
+            break;
+        std::string proposed = rule.script ? decider.scriptOutput(cursor, *found, count) : rule.replace;
+        if (rule.hasDollar)
+            proposed = expandForMatch(cursor, *found, proposed);
+        std::optional<std::string> answer = decider.decide(cursor, *found, std::move(proposed));
+        afterEmpty = found->empty();
+        if (answer) {
+            cursor.replace(*found, withCrLineEnds(std::move(*answer)));
+            ++count;
+            decider.replaced(count);
+        } else {
+            cursor.skip(*found);
+        }
+    }
+    text = cursor.finish();
+    return count;
+}
+
+} // namespace tv

@@ -1,0 +1,130 @@
+#include "proofing/core/PassOutput.h"
+
+#include "app/core/AppState.h"
+#include "platform/core/Errors.h"
+#include "platform/core/FileTypes.h"
+#include "platform/core/Services.h"
+#include "platform/core/Text.h"
+#include "platform/core/Thread.h"
+#include "proofing/core/PassChunks.h"
+
+#include <cstring>
+
+namespace tv {
+
+void restoreLineEnds(std::string& text, LineEnd form)
+{
+    if (form == LineEnd::CR)
+        return;
+    const char* end = form == LineEnd::CRLF ? "\r\n" : "\n";
+    std::string out;
+    out.reserve(form == LineEnd::CRLF ? text.size() + text.size() / 32 : text.size());
+    const size_t n = text.size();
+    size_t read = 0, nextYield = kPassChunk;
+    while (read < n) {
+        const size_t hit = text.find_first_of("\r\n", read);
+        const size_t stop = hit == std::string::npos ? n : hit;
+        out.append(text, read, stop - read);
+        if (stop == n)
+            break;
+        out += end;
+        read = stop + ((text[stop] == '\r' && stop + 1 < n && text[stop + 1] == '\n') ? 2 : 1);
+        if (read >= nextYield) {
+            yieldToOthers();
+            nextYield = read + kPassChunk;
+        }
+    }
+    text.swap(out);
+}
+
+std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encoding)
+{
+    if (!encoding)
+        throw NilObjectException("no encoding");
+    if (encoding == Encodings::UTF8())
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    bool first = true;
+    while (at < text.size() || first) {
+        const size_t end = utf8LineChunkEnd(text, at, *encoding);
+        const TextEncodingRef& piece = first ? encoding : continuationEncoding(encoding);
+        out += piece->encode(text.substr(at, end - at));
+        at = end;
+        first = false;
+        yieldToOthers();
+    }
+    return out;
+}
+
+std::string outputName(std::string_view displayName, std::string_view expanded)
+{
+    std::string base(displayName), ext;
+    if (CountFields(displayName, ".") == 2) {
+        base = NthField(displayName, ".", 1);
+        ext = NthField(displayName, ".", 2);
+    }
+    const std::string suffix = NthField(expanded, "\t", 1);
+    const std::string prefix = NthField(expanded, "\t", 2);
+    const std::string newExt = NthField(expanded, "\t", 3);
+    if (!newExt.empty())
+        ext = newExt;
+    std::string name = prefix + base + suffix;
+    if (!ext.empty())
+        name += "." + ext;
+    return name;
+}
+
+namespace {
+
+// The fixed folder and the name with one "/" between them.
+FolderItem inFixedFolder(const std::string& place, const std::string& name)
+{
+    if (place.empty() || place.front() != '/')
+        return {};
+    std::string folder = place;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    FolderItem dir = FolderItem::fromPath(folder);
+    if (!dir || !dir.Exists() || !dir.Directory())
+        return {};
+    return FolderItem::fromPath(folder == "/" ? "/" + name : folder + "/" + name);
+}
+
+} // namespace
+
+FolderItem outputTarget(const AppState& app, const FolderItem& source, const std::string& name)
+{
+    // A name such as "a/b", "." or ".." would write somewhere else.
+    if (!FolderItem::isPlainName(name))
+        return {};
+    const std::string& type = app.prefSaveType;
+    if (type == "sameplace") {
+        FolderItem parent = source.Parent();
+        if (!parent)
+            return {};
+        // The name exactly as built: the folder is not listed for a file that
+        // differs only in case, so a save costs the same in a folder of
+        // thousands of files.
+        const std::string& folder = parent.path();
+        return FolderItem::fromPath(folder == "/" ? "/" + name : folder + "/" + name);
+    }
+    if (type == "dialog") {
+        FolderItem chosen = services().getSaveFolderItem(FileTypes::pText().Name, name);
+        return chosen;
+    }
+    if (type == "absolutepath")
+        return inFixedFolder(app.prefSavePlace, name);
+    return {};
+}
+
+void writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
+                 const std::string& prefCreator)
+{
+    const std::string type = source.MacType();
+    const std::string creator = prefCreator.empty() ? source.MacCreator() : prefCreator;
+    writeFileSafely(target, bytes, type, creator);
+}
+
+} // namespace tv

@@ -1,0 +1,66 @@
+#pragma once
+// The rules of a pass as it applies them: each stored rule decoded once, its
+// option flags read, and the fast path that applies a rule to a whole text in
+// one step.
+
+#include "proofing/core/RuleLoading.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tv {
+
+class RegEx;
+
+// proof.grepStrConv: every occurrence of the pair (found ignoring case)
+// becomes the character, then every backslash followed by the character
+// becomes the pair again, so "\\r" stays a backslash and r.
+std::string grepStrConv(std::string_view text, std::string_view pair, std::string_view character);
+// A stored rule text with "\r" and "\t" turned into CR and TAB.
+std::string decodeRuleText(std::string_view stored);
+
+// Whether option `position` (1 to 8) is on: "*" at that byte; a shorter
+// option text is off there.
+bool optionOn(std::string_view options, int position);
+
+struct PassRule {
+    // The search text for the engine or the plain search: decoded for a plain
+    // rule, as stored for a regular-expression rule (the engine reads its own
+    // escapes).
+    std::string search;
+    // The replacement, decoded, for every kind of rule.
+    std::string replace;
+    bool regex = false;         // option 1
+    bool candidates = false;    // option 2
+    bool confirm = false;       // option 3
+    bool script = false;        // option 4
+    bool caseSensitive = false; // option 5
+    bool greedy = false;        // option 6
+    bool dotAll = false;        // option 7
+    bool matchEmpty = false;    // option 8
+    // A regular-expression rule whose replacement holds "$".
+    bool hasDollar = false;
+    // Characters before the search position that the engine must see: the
+    // pattern's longest look-behind and two more (for \b, ^ and an anchor
+    // inside a look-behind). Worked out at the rule's first search.
+    int contextChars = -1;
+};
+
+// The rules decoded once for the whole pass; the rule list keeps the stored
+// texts, so every item gets the same rules.
+std::vector<PassRule> prepareRules(const PassRuleList& list);
+
+// Sets the per-rule options of the pass's engine: case, greed, dot and empty
+// matches.
+void setRuleOptions(RegEx& engine, const PassRule& rule);
+
+// The fast path: every match of the rule replaced in one step. Plain rules
+// compare bytes when case-sensitive, otherwise characters ignoring case.
+void applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text);
+
+// The longest look-behind of a pattern in characters, 0 for one that does
+// not compile (the engine reports that itself).
+int patternLookBehind(const std::string& pattern);
+
+} // namespace tv

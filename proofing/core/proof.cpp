@@ -1,0 +1,346 @@
+#include "proofing/core/proof.h"
+
+#include "app/core/AppState.h"
+#include "platform/core/Errors.h"
+#include "platform/core/Services.h"
+#include "platform/core/Text.h"
+#include "proofing/core/PassMatch.h"
+#include "proofing/core/PassNotice.h"
+#include "proofing/core/PassOutput.h"
+#include "proofing/core/PassView.h"
+
+namespace tv {
+
+const char* const kPassFailureMessage =
+    "正規表現の表記、あるいはファイル関連のエラーです。校正を終了します。";
+
+namespace {
+
+// A cancel request: the pass ends like a failure, without the message.
+struct PassCancelled {};
+
+FolderItem besideApplication(std::string_view name)
+{
+    FolderItem folder = FolderItem::applicationFolder();
+    if (!folder)
+        throw NilObjectException("no application folder");
+    return folder.Child(name);
+}
+
+} // namespace
+
+// What the match loop asks of the pass for each match.
+class proof::Decider : public MatchDecider {
+public:
+    explicit Decider(proof& pass) : pass_(pass) {}
+
+    void cancelTest() override
+    {
+        if (pass_.app_.grepCancel || pass_.view_->userCancelled())
+            throw PassCancelled{};
+    }
+
+    std::string scriptOutput(EditCursor&, const EditCursor::Found&, int) override
+    {
+        throw RuntimeException("no script runner in this pass");
+    }
+
+    std::optional<std::string> decide(EditCursor&, const EditCursor::Found&, std::string proposed) override
+    {
+        // A rule that confirms nothing, or whose confirming the user has
+        // ended, replaces every match with what it proposes. The confirming
+        // rules come here too until the confirmation window asks the user.
+        return proposed;
+    }
+
+    void replaced(int ruleReplaceCount) override
+    {
+        ++pass_.passReplaceCount_;
+        pass_.view_->setReplaceCount(Str(ruleReplaceCount));
+        pass_.itemChanged_ = true;
+        yieldToOthers();
+    }
+
+private:
+    proof& pass_;
+};
+
+proof::proof(AppState& app, std::shared_ptr<PassView> view) : app_(app), view_(std::move(view))
+{
+    if (!view_)
+        throw NilObjectException("a pass needs its windows");
+}
+
+proof::~proof() = default;
+
+std::string proof::grepStrConv(std::string_view text, std::string_view pair, std::string_view character)
+{
+    return tv::grepStrConv(text, pair, character);
+}
+
+void proof::grepWindowOpen(bool expand)
+{
+    view_->grepWindowOpen(expand);
+}
+
+void proof::Event_Run()
+{
+    bool failed = false;
+    try {
+        // Set-up.
+        app_.isWorking = true;
+        app_.grepCancel = false;
+        view_->clearUserCancel();
+        manyFiles_ = itemChanged_ = false;
+        passReplaceCount_ = filesDone_ = savedCount_ = 0;
+        passRegEx_.Options.CaseSensitive = true;
+        passRegEx_.Options.DotMatchAll = true;
+        passRegEx_.Options.Greedy = false;
+        passRegEx_.Options.LineEndType = 0;
+        passRegEx_.Options.ReplaceAllMatches = true;
+        view_->openGrepWindow();
+        view_->setGrepTitle("校正準備中...");
+        view_->setProgressValue(0);
+        view_->setProgressMaximum(0);
+        view_->setSearchText("");
+        view_->setReplaceText("");
+        view_->setReplaceField("");
+        view_->showGrepWindow();
+        view_->refreshMenus();
+        dictionaryFolder_ = besideApplication("Dictionary");
+
+        if (loadRules()) {
+            scriptFolder_ = besideApplication("Script");
+            rules_ = prepareRules(ruleList_);
+            do {
+                view_->setProgressValue(0);
+                itemChanged_ = false;
+                takeInItem();
+                applyRules();
+                writeItem();
+                yieldToOthers();
+            } while (!app_.isClip && !app_.dropItem.empty());
+            // An image or other data on the clipboard is left alone.
+            if (app_.isClip && clipboardHadText_)
+                services().setClipboardText(itemText_);
+        }
+    } catch (const PassCancelled&) {
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) {
+        try {
+            MsgBox(kPassFailureMessage);
+        } catch (...) {
+        }
+    }
+    endSteps();
+}
+
+bool proof::loadRules()
+{
+    RuleLoadingInput input{app_.dicChangeList, app_.prefDefaultDic, dictionaryFolder_,
+        [this](std::string_view sample) { return detector_.JudgeCode(sample); },
+        [this](int count) { view_->setProgressMaximum(count); }};
+    if (loadPassRules(input, ruleList_) == RuleLoadingOutcome::DictionaryMissing) {
+        const std::string empty;
+        noticeAndWait("辞書が見つかりません。", &empty);
+        return false;
+    }
+    return true;
+}
+
+void proof::takeInItem()
+{
+    if (app_.isClip) {
+        itemName_ = "クリップボード";
+        clipboardHadText_ = services().clipboardHasText();
+        itemText_ = clipboardHadText_ ? services().clipboardText() : std::string();
+        requireValidUtf8(itemText_, "the clipboard");
+    } else {
+        if (app_.dropItem.empty())
+            throw NilObjectException("no file queued");
+        // A copy: starters may append to the queue while the intake yields.
+        const FolderItem file = app_.dropItem.front();
+        itemName_ = file.DisplayName();
+        TakenFile taken = takeInFile(file, detector_);
+        itemText_ = std::move(taken.text);
+        itemLineEnd_ = taken.lineEnd;
+        itemEncoding_ = taken.encoding;
+        addRecentDocument(app_.resentFileList, recentEntryFor(file));
+        view_->makeResentList();
+    }
+    view_->setGrepTitle("\"" + itemName_ + "\" を校正中...");
+}
+
+void proof::applyRules()
+{
+    Decider decider(*this);
+    const int32_t count = static_cast<int32_t>(rules_.size());
+    ruleIndex_ = 0;
+    while (ruleIndex_ < count) {
+        PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
+        const size_t i = static_cast<size_t>(ruleIndex_);
+        view_->setProgressValue(ruleIndex_);
+        view_->setSearchText(ruleList_.searchList[i]);
+        view_->setReplaceText(ruleList_.replaceList[i]);
+        view_->setReplaceCount(app_.isFastProof ? "-" : "0");
+        app_.isManualRep = rule.confirm;
+        if (rule.candidates) {
+            app_.isSelectRep = true;
+            app_.isManualRep = true;
+            view_->setManualCheck(false, false);
+        } else {
+            app_.isSelectRep = false;
+            view_->setManualCheck(true, false);
+            view_->closeSelectPallete();
+        }
+        if (!app_.isManualRep && !view_->grepWindowIsCompact())
+            grepWindowOpen(false);
+        checkTextLoaded_ = !app_.isManualRep;
+        bool isScriptRule = false;
+        if (rule.script) {
+            scriptFile_ = scriptFolder_ ? scriptFolder_.Child(rule.replace) : FolderItem();
+            if (!scriptFile_) {
+                const std::string empty;
+                noticeAndWait("スクリプトが見つかりません。", &empty);
+                // The way out for a user who cannot supply the script: a
+                // cancel asked for while the notice was up ends the pass.
+                if (app_.grepCancel || view_->userCancelled())
+                    throw PassCancelled{};
+                continue; // the same rule again, from its first step
+            }
+            isScriptRule = true;
+        }
+        const bool atOnce =
+            app_.isFastProof && !isScriptRule && !app_.isManualRep && !app_.isSelectRep;
+        if (atOnce) {
+            applyAtOnce(passRegEx_, rule, itemText_);
+            itemChanged_ = true;
+        } else {
+            runMatchLoop(passRegEx_, rule, itemText_, decider);
+        }
+        yieldToOthers();
+        ++ruleIndex_;
+    }
+}
+
+void proof::writeItem()
+{
+    if (app_.isClip)
+        return;
+    if (itemChanged_) {
+        restoreLineEnds(itemText_, itemLineEnd_);
+        if (itemEncoding_ == Encodings::UTF8()) {
+            saveTextFile(savedCount_, itemText_);
+        } else {
+            const std::string bytes = encodeFromUtf8(itemText_, itemEncoding_);
+            saveTextFile(savedCount_, bytes);
+        }
+    }
+    ++filesDone_;
+    app_.dropItem.pop_front();
+    if (!app_.dropItem.empty())
+        manyFiles_ = true;
+}
+
+void proof::saveTextFile(int32_t& savedCount, const std::string& text)
+{
+    if (app_.dropItem.empty())
+        throw NilObjectException("no file queued");
+    const FolderItem source = app_.dropItem.front();
+    // The name's own bytes, so that a name that is not UTF-8 keeps them.
+    const std::string name = outputName(source.Name(), app_.makeFormatStr(app_.prefExtension));
+    const FolderItem target = outputTarget(app_, source, name);
+    if (!target) {
+        const std::string sum = "保存場所を確認して下さい。";
+        noticeAndWait("ファイルの保存ができませんでした。", &sum);
+        return;
+    }
+    writeOutput(target, source, text, app_.prefCreator);
+    ++savedCount;
+}
+
+void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
+                         int32_t replacements)
+{
+    const ResultNotice notice = resultNotice(app_, manyFiles, changed, filesDone, savedCount, replacements);
+    switch (notice.kind) {
+    case ResultNotice::Kind::None:
+        return;
+    case ResultNotice::Kind::Beep:
+        services().beep();
+        return;
+    case ResultNotice::Kind::Sheet:
+        noticeAndWait(notice.message, notice.summary ? &*notice.summary : nullptr);
+        return;
+    }
+}
+
+void proof::noticeAndWait(const std::string& message, const std::string* sum)
+{
+    view_->showNotice(message, sum);
+    userWait();
+}
+
+void proof::userWait()
+{
+    do {
+        doEvents(100);
+        yieldToOthers();
+    } while (!app_.notifyClose);
+}
+
+void proof::endSteps()
+{
+    // Every step runs once, whatever an earlier one did, so that the program
+    // never stays locked in a pass.
+    auto step = [](auto&& f) {
+        try {
+            f();
+        } catch (...) {
+        }
+    };
+    step([&] { grepWindowOpen(false); });
+    step([&] { view_->setGrepTitle("校正終了"); });
+    step([&] {
+        view_->setProgressMaximum(1);
+        view_->setProgressValue(1);
+    });
+    step([&] {
+        view_->setSearchText("");
+        view_->setReplaceText("");
+        view_->setReplaceField("");
+    });
+    step([&] { view_->closeSelectPallete(); });
+    step([&] { notifyResult(manyFiles_, itemChanged_, filesDone_, savedCount_, passReplaceCount_); });
+    // From here on nothing waits or yields: once App.isWorking is clear no
+    // other code runs before the pass has ended.
+    step([&] { app_.prefGrepWinPos = view_->grepWindowFrame(); });
+    app_.dropItem.clear();
+    app_.isClip = false;
+    app_.isWorking = false;
+    step([&] { view_->closeGrepWindow(); });
+    step([&] { view_->refreshMenus(); });
+}
+
+std::shared_ptr<proof> startProof(AppState& app, std::shared_ptr<PassView> view)
+{
+    app.isWorking = true;
+    try {
+        auto pass = std::make_shared<proof>(app, std::move(view));
+        pass->Run();
+        return pass;
+    } catch (...) {
+        app.isWorking = false;
+        throw;
+    }
+}
+
+} // namespace tv
+
+namespace tv {
+
+PassView::~PassView() = default;
+
+} // namespace tv

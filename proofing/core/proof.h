@@ -1,0 +1,106 @@
+#pragma once
+// The worker of one proofreading pass. Its run loads the chosen dictionaries,
+// takes in each queued file (or the clipboard's text), applies every rule to
+// it, writes the result back, reports the outcome and ends the pass. It runs
+// on the platform's cooperative fiber, writes its windows through a PassView
+// and waits for the user only by letting the event loop run.
+
+#include "encoding/core/detectKanji.h"
+#include "platform/core/FolderItem.h"
+#include "platform/core/Thread.h"
+#include "proofing/core/PassIntake.h"
+#include "proofing/core/PassRules.h"
+#include "proofing/core/RegEx.h"
+#include "proofing/core/RuleLoading.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tv {
+
+class AppState;
+class PassView;
+
+// The fixed message of every failure that ends a pass.
+extern const char* const kPassFailureMessage;
+
+class proof : public Thread {
+public:
+    proof(AppState& app, std::shared_ptr<PassView> view);
+    ~proof() override;
+
+    // The confirmation window's compact (false) or expanded (true) form.
+    void grepWindowOpen(bool expand);
+    // Saves the text (already in the file's encoding and line ends) for the
+    // file at the head of App.dropItem; counts it once it is written. When no
+    // target can be named it shows its notice and waits for the user.
+    void saveTextFile(int32_t& savedCount, const std::string& text);
+    // The result notice at the end of a pass, as the settings ask.
+    void notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
+                      int32_t replacements);
+    static std::string grepStrConv(std::string_view text, std::string_view pair,
+                                   std::string_view character);
+
+    // What the pass has counted (for its starters and tests).
+    int32_t filesDone() const { return filesDone_; }
+    int32_t savedCount() const { return savedCount_; }
+    int32_t passReplaceCount() const { return passReplaceCount_; }
+    bool manyFiles() const { return manyFiles_; }
+    bool itemChanged() const { return itemChanged_; }
+
+protected:
+    void Event_Run() override;
+
+private:
+    class Decider;
+    friend class Decider;
+
+    // The phases; each returns false when the pass is to end at once.
+    bool loadRules();
+    void takeInItem();
+    void applyRules();
+    void writeItem();
+    void endSteps();
+    // Shows a notice and waits until the user has closed it.
+    void noticeAndWait(const std::string& message, const std::string* sum);
+    // The user wait: the event loop runs 100 ms at a time until
+    // App.notifyClose is set.
+    void userWait();
+
+    AppState& app_;
+    std::shared_ptr<PassView> view_;
+
+    // Per pass.
+    PassRuleList ruleList_;
+    std::vector<PassRule> rules_;
+    RegEx passRegEx_;
+    detectKanji detector_;
+    FolderItem dictionaryFolder_;
+    FolderItem scriptFolder_;
+    bool manyFiles_ = false;
+    int32_t filesDone_ = 0;
+    int32_t savedCount_ = 0;
+    int32_t passReplaceCount_ = 0;
+
+    // Per item.
+    std::string itemText_;
+    std::string itemName_;
+    LineEnd itemLineEnd_ = LineEnd::CR;
+    TextEncodingRef itemEncoding_;
+    bool itemChanged_ = false;
+    bool clipboardHadText_ = false;
+
+    // Per rule.
+    int32_t ruleIndex_ = 0;
+    bool checkTextLoaded_ = false;
+    FolderItem scriptFile_;
+};
+
+// The start step of a pass: marks it as running and starts its worker, which
+// begins when the main side next yields. The worker keeps itself alive until
+// its run has ended.
+std::shared_ptr<proof> startProof(AppState& app, std::shared_ptr<PassView> view);
+
+} // namespace tv

@@ -1,0 +1,218 @@
+#include "proofing/ui/PassWindows.h"
+
+#include "app/ui/App.h"
+#include "app/ui/SharedDialogs.h"
+#include "platform/core/Dispatch.h"
+#include "proofing/core/proof.h"
+#include "proofing/ui/grepWindow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+
+namespace tv {
+
+namespace {
+
+bool& chordLatch()
+{
+    static bool latched = false;
+    return latched;
+}
+
+// Latches Ctrl+. for the running pass, wherever the focus is (a notice
+// included). Between passes the chord is left to whoever wants it.
+class CancelChordFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Period && (key->modifiers() & Qt::ControlModifier)) {
+                bool working = false;
+                guarded([&] { working = appState().isWorking; });
+                if (working) {
+                    if (event->type() == QEvent::KeyPress)
+                        chordLatch() = true;
+                    event->accept();
+                    return true;
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The recent-documents menu follows the list at the next turn of the event
+// loop: a pass over thousands of files records each, and one refresh per
+// turn shows the same.
+bool recentRefreshPosted = false;
+
+App* application()
+{
+    try {
+        return &app();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+bool cancelChordPressed()
+{
+    return chordLatch();
+}
+
+void clearCancelChord()
+{
+    chordLatch() = false;
+}
+
+void GrepWindowView::openGrepWindow()
+{
+    grepWindow::instance();
+}
+
+void GrepWindowView::setGrepTitle(const std::string& title)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setTitle(title);
+}
+
+void GrepWindowView::showGrepWindow()
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->Show();
+}
+
+void GrepWindowView::setProgressValue(int value)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setProgressValue(value);
+}
+
+void GrepWindowView::setProgressMaximum(int maximum)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setProgressMaximum(maximum);
+}
+
+void GrepWindowView::setSearchText(const std::string& text)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setSearchText(text);
+}
+
+void GrepWindowView::setReplaceText(const std::string& text)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setReplaceText(text);
+}
+
+void GrepWindowView::setReplaceField(const std::string& text)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setReplaceField(text);
+}
+
+void GrepWindowView::setReplaceCount(const std::string& text)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setReplaceCount(text);
+}
+
+void GrepWindowView::setManualCheck(bool enabled, bool checked)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->setManualCheck(enabled, checked);
+}
+
+bool GrepWindowView::grepWindowIsCompact()
+{
+    grepWindow* w = grepWindow::openInstance();
+    return !w || w->Height() == grepWindow::compactHeight;
+}
+
+void GrepWindowView::grepWindowOpen(bool expand)
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->applyForm(expand, appState().isSelectRep);
+}
+
+std::string GrepWindowView::grepWindowFrame()
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        return w->frame();
+    return appState().prefGrepWinPos;
+}
+
+void GrepWindowView::closeGrepWindow()
+{
+    if (grepWindow* w = grepWindow::openInstance())
+        w->Close();
+}
+
+void GrepWindowView::closeSelectPallete()
+{
+    // The candidate palette opens only for rules that offer candidates, which
+    // this pass confirms through the confirmation window once it asks.
+}
+
+void GrepWindowView::showNotice(const std::string& message, const std::string* sum)
+{
+    notifySheet& sheet = notifySheet::instance();
+    sheet.setNotifyMsg(message);
+    if (sum)
+        sheet.setNotifySum(*sum);
+    sheet.Show();
+}
+
+void GrepWindowView::refreshMenus()
+{
+    if (App* a = application())
+        a->EnableMenuItems();
+}
+
+void GrepWindowView::makeResentList()
+{
+    if (recentRefreshPosted || !QCoreApplication::instance())
+        return;
+    recentRefreshPosted = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            recentRefreshPosted = false;
+            guarded([] {
+                if (App* a = application())
+                    a->makeResentList();
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+bool GrepWindowView::userCancelled()
+{
+    return cancelChordPressed();
+}
+
+void GrepWindowView::clearUserCancel()
+{
+    clearCancelChord();
+}
+
+void installPassStarter()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    if (QCoreApplication* qapp = QCoreApplication::instance())
+        qapp->installEventFilter(new CancelChordFilter(qapp));
+    AppState::setPassStarter([](AppState& state) { startProof(state, std::make_shared<GrepWindowView>()); });
+}
+
+} // namespace tv
