@@ -24,7 +24,7 @@ AppState::~AppState()
 
 const char* AppState::versionText()
 {
-    return "1.0.0 2025-2026, Tesvora Project";
+    return "1.0 2025-2026, Tesvora";
 }
 
 std::string AppState::makeFormatStr(std::string_view format) const

@@ -15,7 +15,8 @@ namespace tv {
 
 namespace {
 
-const char* const kFont = "Lucida Grande";
+// Lucida Grande where the desktop has it, else a face about as narrow.
+const char* const kFont = "Lucida Grande,Liberation Sans,Arial,DejaVu Sans Condensed";
 const char* const kAddress = "https://tesvora.example.org/";
 bool makeHiddenNext = false;
 

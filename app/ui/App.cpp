@@ -5,19 +5,18 @@
 #include "app/ui/AboutBox.h"
 #include "app/ui/MenuItems.h"
 #include "dictionary/ui/dicEdit.h"
-#include "platform/core/Thread.h"
-#include "preferences/ui/prefWindow.h"
-#include "trial/ui/grepWizardWindow.h"
-#include "workspace/ui/workSpace.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
+#include "platform/core/Thread.h"
+#include "preferences/ui/prefWindow.h"
+#include "trial/ui/grepWizardWindow.h"
+#include "workspace/ui/workSpace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -105,7 +104,9 @@ App::App()
 App::~App()
 {
     // The windows go with the application: registries, single instances and
-    // the windows that keep themselves alive while open.
+    // the windows that keep themselves alive while open. Their fields may
+    // hand the focus on as they go; the menus are past refreshing by then.
+    tearingDown_ = true;
     dicEditWin.clear();
     workSpaceWin.clear();
     Window::releaseAll();
@@ -269,7 +270,7 @@ void App::Event_EnableMenuItems()
         openWorkspace().setEnabled(true);
         for (int n = 1; n <= 10; ++n) {
             MenuItem& recent = resentListMenu(n);
-            recent.setEnabled(recent.Text() != "(未使用)" && idle);
+            recent.setEnabled(!textEquals(recent.Text(), "(未使用)") && idle);
             yieldToOthers();
         }
     } catch (...) {
@@ -279,6 +280,8 @@ void App::Event_EnableMenuItems()
 
 void App::EnableMenuItems()
 {
+    if (tearingDown_)
+        return;
     // Menu titles are never disabled: no enabling step touches them.
     std::vector<MenuItem*> titles = menuBar_->menuTitles();
     for (const auto& it : menuBar_->items())

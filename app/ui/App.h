@@ -128,6 +128,7 @@ private:
     QPointer<QMainWindow> frame_;
     std::map<std::string, std::function<bool(int)>> handlers_;
     bool quitting_ = false;
+    bool tearingDown_ = false;
     int exitStatus_ = 0;
 };
 

@@ -18,8 +18,9 @@ namespace tv {
 
 namespace {
 
-const char* const kLabelFont = "Lucida Grande";
-const char* const kHeadFont = "Hiragino Kaku Gothic Pro";
+// The desktop's faces where the named ones are missing.
+const char* const kLabelFont = "Lucida Grande,Liberation Sans,Arial,DejaVu Sans Condensed";
+const char* const kHeadFont = "Hiragino Kaku Gothic Pro,IPAPGothic,Noto Sans CJK JP";
 
 // The window a dialog stands over: the front program window, else the
 // active window (the frame window), else none.

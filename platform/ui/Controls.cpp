@@ -118,7 +118,7 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         w->setGeometry(c.left, c.top, c.width, c.height);
         QFont font = w->font();
         if (c.family)
-            font.setFamilies({QString::fromUtf8(c.family)});
+            font.setFamilies(QString::fromUtf8(c.family).split(QLatin1Char(','), Qt::SkipEmptyParts));
         if (c.pixelSize > 0)
             font.setPixelSize(c.pixelSize);
         font.setBold(c.bold);

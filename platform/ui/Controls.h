@@ -34,7 +34,7 @@ struct ControlSpec {
     int top = 0;
     int width = 0;
     int height = 0;
-    const char* family = nullptr; // nullptr: the window's font
+    const char* family = nullptr; // families to try, comma-separated; nullptr: the window's font
     int pixelSize = 0;            // 0: the window's size
     bool bold = false;
     bool underline = false;

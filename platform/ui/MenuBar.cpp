@@ -187,7 +187,7 @@ MenuItem* MenuBar::addArrayMember(const std::string& arrayName)
     item->name_ = arrayName;
     item->autoEnable_ = false;
     item->index_ = last->index_ + 1;
-    item->text_ = "-";
+    item->text_.assign(1, '-'); // not a literal: GCC 12 warns falsely on that assignment
     item->parent_ = last->parent_;
     item->action_ = new QAction(last->parent_);
     item->action_->setShortcutContext(Qt::ApplicationShortcut);
