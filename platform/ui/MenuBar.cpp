@@ -33,8 +33,10 @@ void MenuItem::refreshAction()
 {
     if (!action_)
         return;
-    action_->setSeparator(isSeparator() && !submenu_);
-    action_->setText(menuCaption(text_));
+    const bool separator = isSeparator() && !submenu_;
+    action_->setSeparator(separator);
+    // Some styles draw a separator's text beside its line.
+    action_->setText(separator ? QString() : menuCaption(text_));
     action_->setEnabled(enabled_);
     action_->setCheckable(checked_);
     action_->setChecked(checked_);
