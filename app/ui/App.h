@@ -119,6 +119,9 @@ public:
 
 private:
     void buildDictionaryMenus();
+    // Queues a chosen file that the filter accepts, and starts a pass unless
+    // one runs.
+    void queueFileAndStart(const FolderItem& file);
     void bindApplicationHandlers();
     // Raises the open editor of App.editDic, or makes one. True when one was
     // open.

@@ -102,14 +102,18 @@ void App::Event_OpenDocument(const FolderItem& item)
 // The file-pass commands are disabled while a pass runs, but a pass can start
 // meanwhile (an event arriving while a dialog is open): each start is guarded,
 // so two passes never run at once.
-bool App::_fileopen_Action()
+void App::queueFileAndStart(const FolderItem& f)
 {
-    FolderItem f = services().getOpenFolderItem("special/any");
     if (!f || !fileFilter(f))
-        return false;
+        return;
     dropItem.push_back(f);
     if (!isWorking)
         startProof();
+}
+
+bool App::_fileopen_Action()
+{
+    queueFileAndStart(services().getOpenFolderItem("special/any"));
     return false;
 }
 
@@ -129,12 +133,7 @@ bool App::_resentListMenu_Action(int index)
     if (index < 1 || index > static_cast<int>(resentFileList.size()))
         return false;
     std::string path = NthField(resentFileList[static_cast<size_t>(index - 1)], ChrB(9), 2);
-    FolderItem f = FolderItem::fromPath(path);
-    if (!f || !fileFilter(f))
-        return false;
-    dropItem.push_back(f);
-    if (!isWorking)
-        startProof();
+    queueFileAndStart(FolderItem::fromPath(path));
     return false;
 }
 

@@ -4,30 +4,18 @@
 
 #include "app/ui/App.h"
 #include "platform/core/FolderItem.h"
+#include "support/Files.h"
 #include "support/TestServices.h"
 
 #include <QApplication>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
 namespace tv::test {
-
-inline void writeFile(const std::string& path, const std::string& bytes = "")
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 struct Shell {
     QTemporaryDir dir {QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_shell-XXXXXX")};
@@ -41,7 +29,7 @@ struct Shell {
         ::mkdir(dictFolder().c_str(), 0777);
         ::mkdir((root() + "/config").c_str(), 0777);
         for (const QString& name : dictionaries)
-            writeFile(dictFolder() + "/" + name.toStdString());
+            writeFile(dictFolder() + "/" + name.toStdString(), "");
         FolderItem::overrideApplicationFolder(appFolder());
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root() + "/config"));
         app = std::make_unique<App>();

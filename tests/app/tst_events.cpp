@@ -5,27 +5,20 @@
 #include "platform/core/FolderItem.h"
 #include "support/TestServices.h"
 
+#include "support/Files.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <sys/stat.h>
 
 using namespace tv;
+using tv::test::readFile;
+using tv::test::writeFile;
 
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes = "x")
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // A started program in its own folders, whose passes are only counted.
 struct Program {

@@ -4,23 +4,21 @@
 #include "platform/core/FolderItem.h"
 #include "platform/core/Thread.h"
 
+#include "support/Files.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace tv;
+using tv::test::readFile;
+using tv::test::writeFile;
 
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes = "x")
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 QString fixture()
 {

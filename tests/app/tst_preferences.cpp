@@ -3,27 +3,20 @@
 #include "app/core/AppState.h"
 #include "platform/core/FolderItem.h"
 
+#include "support/Files.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <sys/stat.h>
 
 using namespace tv;
+using tv::test::readFile;
+using tv::test::writeFile;
 
 namespace {
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 const std::string kDefaults =
     "TEXT,ttro\rtxt,text,html,htm\r[fixed]\rttxt\rsameplace\r\rboth\rboth\rsystembeep\r"

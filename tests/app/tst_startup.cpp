@@ -7,30 +7,23 @@
 #include "platform/core/Text.h"
 #include "support/TestServices.h"
 
+#include "support/Files.h"
+
 #include <QApplication>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace tv;
+using tv::test::readFile;
+using tv::test::writeFile;
 
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool setType(const std::string& path, const char* code)
 {

@@ -5,15 +5,18 @@
 #include "platform/core/FolderItem.h"
 #include "platform/core/Streams.h"
 
+#include "support/Files.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace tv;
+using tv::test::readFile;
+using tv::test::writeFile;
 
 Q_DECLARE_METATYPE(std::string)
 
@@ -26,17 +29,7 @@ QString fixtureRoot()
     return QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_files-XXXXXX");
 }
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool xattrsWork(const std::string& folder)
 {
