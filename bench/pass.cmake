@@ -7,8 +7,9 @@
 #
 #   cmake --build build --target bench_pass
 #
-# (or build/bench/pass_bench; --quick runs the 1 MB part alone). Its data,
-# about 200 MB, is made afresh in build/bench-pass-data.
+# (or build/bench/pass_bench; --quick runs the 1 MB part alone, --perl50 runs
+# perl over 50 MB too, which takes minutes). Its data, about 250 MB, is kept
+# in build/bench-pass-data.
 if(NOT TARGET tv_pass)
   include(${PROJECT_SOURCE_DIR}/proofing/pass.cmake)
 endif()

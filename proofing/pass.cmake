@@ -1,6 +1,7 @@
 # The proofreading pass: its display-free worker (tv_pass) and its windows
 # (tv_pass_ui). Sources are named from this file's folder so that it can be
 # included from elsewhere too.
+include_guard(GLOBAL)
 set(_pass_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(tv_pass STATIC

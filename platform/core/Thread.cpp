@@ -107,6 +107,9 @@ public:
 
     State state = State::Ready;
     std::int64_t resumedAt = 0;
+    // Counts the worker's sleeps, so that a timer or a wake-up meant for an
+    // earlier sleep never ends a later one.
+    std::uint64_t sleepSerial = 0;
 
     // Main side: runs the worker until it switches back or finishes.
     void resume()
@@ -321,14 +324,92 @@ void doEvents(int milliseconds)
     do {
         const auto rest = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         fiber->state = Fiber::State::Sleeping;
+        const std::uint64_t serial = ++fiber->sleepSerial;
         std::weak_ptr<Fiber> sleeper = self;
         QTimer::singleShot(std::max(rest, std::chrono::milliseconds(0)), Qt::PreciseTimer, app,
-                           [sleeper] {
-                               if (std::shared_ptr<Fiber> f = sleeper.lock())
+                           [sleeper, serial] {
+                               std::shared_ptr<Fiber> f = sleeper.lock();
+                               if (f && f->state == Fiber::State::Sleeping && f->sleepSerial == serial)
                                    scheduler().makeReady(f);
                            });
         s.switchOut();
     } while (Clock::now() < deadline);
+}
+
+struct Wakeup::State {
+    bool pending = false; // a wake-up that no sleep has taken yet
+    bool woken = false;
+    std::weak_ptr<Fiber> sleeper;
+    std::uint64_t serial = 0;
+    QEventLoop* loop = nullptr; // a main-side sleep
+};
+
+Wakeup::Wakeup() : state_(std::make_shared<State>()) {}
+
+Wakeup::~Wakeup() = default;
+
+bool Wakeup::sleep(int milliseconds)
+{
+    State& st = *state_;
+    auto taken = [&st] {
+        const bool woken = st.woken || st.pending;
+        st.woken = st.pending = false;
+        return woken;
+    };
+    if (st.pending)
+        return taken();
+    const auto wanted = std::chrono::milliseconds(std::max(milliseconds, 0));
+    Scheduler& s = scheduler();
+    Fiber* fiber = s.current();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        if (fiber) {
+            s.makeReady(fiber->shared_from_this());
+            s.switchOut();
+        } else {
+            std::this_thread::sleep_for(wanted);
+        }
+        return taken();
+    }
+    if (!fiber) {
+        QEventLoop loop;
+        st.loop = &loop;
+        QTimer::singleShot(wanted, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        st.loop = nullptr;
+        return taken();
+    }
+    std::shared_ptr<Fiber> self = fiber->shared_from_this();
+    fiber->state = Fiber::State::Sleeping;
+    const std::uint64_t serial = ++fiber->sleepSerial;
+    st.sleeper = self;
+    st.serial = serial;
+    std::weak_ptr<Fiber> sleeper = self;
+    QTimer::singleShot(wanted, Qt::PreciseTimer, app, [sleeper, serial] {
+        std::shared_ptr<Fiber> f = sleeper.lock();
+        if (f && f->state == Fiber::State::Sleeping && f->sleepSerial == serial)
+            scheduler().makeReady(f);
+    });
+    s.switchOut();
+    st.sleeper.reset();
+    return taken();
+}
+
+void Wakeup::wake()
+{
+    State& st = *state_;
+    std::shared_ptr<Fiber> f = st.sleeper.lock();
+    if (f && f->state == Fiber::State::Sleeping && f->sleepSerial == st.serial) {
+        st.woken = true;
+        scheduler().makeReady(f);
+        return;
+    }
+    if (st.loop) {
+        st.woken = true;
+        st.loop->quit();
+        return;
+    }
+    st.pending = true;
 }
 
 } // namespace tv

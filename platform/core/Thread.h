@@ -49,4 +49,25 @@ bool onWorker();
 // loop runs. On the main side: handles pending events for about that time.
 void doEvents(int milliseconds);
 
+// A wait that something else may end early: a worker waiting for a child
+// process sleeps until the process's end wakes it, with a time limit so that
+// it can still test for a cancel. On the worker, sleep() suspends it while the
+// event loop runs; on the main side it handles events meanwhile. A wake()
+// while nobody sleeps is kept for the next sleep().
+class Wakeup {
+public:
+    Wakeup();
+    ~Wakeup();
+    Wakeup(const Wakeup&) = delete;
+    Wakeup& operator=(const Wakeup&) = delete;
+
+    // True when woken, false when the time ran out.
+    bool sleep(int milliseconds);
+    void wake();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
 } // namespace tv

@@ -67,17 +67,26 @@ std::string readFileBytes(const FolderItem& file)
     return bytes;
 }
 
+namespace {
+
+void checkUtf8(std::string_view bytes)
+{
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t end = utf8ChunkEnd(bytes, at);
+        requireValidUtf8(bytes.substr(at, end - at), "the file");
+        at = end;
+        yieldToOthers();
+    }
+}
+
+} // namespace
+
 std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding)
 {
     if (!encoding)
         throw NilObjectException("no encoding");
     if (encoding == Encodings::UTF8()) {
-        for (size_t at = 0; at < bytes.size();) {
-            const size_t end = utf8ChunkEnd(bytes, at);
-            requireValidUtf8(bytes.substr(at, end - at), "the file");
-            at = end;
-            yieldToOthers();
-        }
+        checkUtf8(bytes);
         return std::string(bytes);
     }
     std::string out;
@@ -109,7 +118,7 @@ TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
     }
     taken.encoding = detector.JudgeCode(sample);
     if (taken.encoding == Encodings::UTF8()) {
-        decodeToUtf8(bytes, taken.encoding); // checks only
+        checkUtf8(bytes);
         taken.text = std::move(bytes);
     } else {
         taken.text = decodeToUtf8(bytes, taken.encoding);

@@ -24,7 +24,10 @@ int64_t countChars(const char* p, size_t n)
 
 } // namespace
 
-EditCursor::EditCursor(std::string text) : src_(std::move(text)) {}
+EditCursor::EditCursor(std::string text, std::string spare) : src_(std::move(text)), out_(std::move(spare))
+{
+    out_.clear();
+}
 
 std::string_view EditCursor::rest() const
 {
@@ -91,6 +94,10 @@ void EditCursor::skip(const Found& found)
 
 void EditCursor::replace(const Found& found, std::string_view replacement)
 {
+    if (!edited_) {
+        const size_t rest = src_.size() - head_;
+        out_.reserve(rest + rest / 16 + replacement.size());
+    }
     out_.append(src_, head_ + copied_, found.start - copied_);
     out_.append(replacement);
     copied_ = cursor_ = found.end;
@@ -131,9 +138,12 @@ std::string EditCursor::wholeText() const
 
 std::string EditCursor::finish()
 {
-    if (!edited_)
-        return head_ == 0 ? std::move(src_) : std::string(rest());
+    if (!edited_) {
+        spare_ = std::move(out_);
+        return std::move(src_);
+    }
     out_.append(src_, head_ + copied_, std::string::npos);
+    spare_ = std::move(src_);
     return std::move(out_);
 }
 
@@ -181,11 +191,12 @@ std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
     return out;
 }
 
-int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider)
+int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider,
+                 std::string& spare)
 {
     if (rule.regex && rule.contextChars < 0)
         rule.contextChars = patternLookBehind(rule.search) + 2;
-    EditCursor cursor(std::move(text));
+    EditCursor cursor(std::move(text), std::move(spare));
     int count = 0;
     bool afterEmpty = false;
     for (;;) {
@@ -214,6 +225,7 @@ int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider&
         }
     }
     text = cursor.finish();
+    spare = cursor.takeSpare();
     return count;
 }
 

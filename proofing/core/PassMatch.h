@@ -18,7 +18,9 @@ namespace tv {
 
 class EditCursor {
 public:
-    explicit EditCursor(std::string text);
+    // `spare` lends its storage for the edited text (a large text is then
+    // built without fresh pages for every rule).
+    explicit EditCursor(std::string text, std::string spare = {});
 
     // A match, by byte offsets into the rest of the text (the text as the
     // rule found it). `match` holds the engine's groups; it refers to the
@@ -52,6 +54,8 @@ public:
 
     // Ends the rule: the edited text.
     std::string finish();
+    // After finish: the storage no longer used, for the next rule to borrow.
+    std::string takeSpare() { return std::move(spare_); }
 
 private:
     std::string_view rest() const;
@@ -67,6 +71,7 @@ private:
     size_t cursor_ = 0; // offset in the rest of the next search
     std::string out_;   // the edited text before copied_
     bool edited_ = false;
+    std::string spare_;
 
     // Forward-only character counts.
     size_t outCounted_ = 0;
@@ -93,8 +98,9 @@ public:
 };
 
 // Applies one rule match by match to `text`; returns the number of
-// replacements made.
-int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider);
+// replacements made. `spare` is storage lent from one rule to the next.
+int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider,
+                 std::string& spare);
 
 // Every line end of a replacement (CR LF, LF, CR) as CR.
 std::string withCrLineEnds(std::string text);

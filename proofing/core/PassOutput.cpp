@@ -16,18 +16,38 @@ void restoreLineEnds(std::string& text, LineEnd form)
 {
     if (form == LineEnd::CR)
         return;
-    const char* end = form == LineEnd::CRLF ? "\r\n" : "\n";
-    std::string out;
-    out.reserve(form == LineEnd::CRLF ? text.size() + text.size() / 32 : text.size());
     const size_t n = text.size();
-    size_t read = 0, nextYield = kPassChunk;
+    size_t nextYield = kPassChunk;
+    if (form == LineEnd::LF) {
+        // In place: CR LF loses its CR, a lone CR becomes LF.
+        char* data = text.data();
+        size_t write = 0;
+        for (size_t read = 0; read < n; ++read) {
+            char c = data[read];
+            if (c == '\r') {
+                if (read + 1 < n && data[read + 1] == '\n')
+                    continue;
+                c = '\n';
+            }
+            data[write++] = c;
+            if (read >= nextYield) {
+                yieldToOthers();
+                nextYield = read + kPassChunk;
+            }
+        }
+        text.resize(write);
+        return;
+    }
+    std::string out;
+    out.reserve(n + n / 16);
+    size_t read = 0;
     while (read < n) {
         const size_t hit = text.find_first_of("\r\n", read);
         const size_t stop = hit == std::string::npos ? n : hit;
         out.append(text, read, stop - read);
         if (stop == n)
             break;
-        out += end;
+        out += "\r\n";
         read = stop + ((text[stop] == '\r' && stop + 1 < n && text[stop + 1] == '\n') ? 2 : 1);
         if (read >= nextYield) {
             yieldToOthers();

@@ -218,7 +218,7 @@ void proof::applyRules()
             applyAtOnce(passRegEx_, rule, itemText_);
             itemChanged_ = true;
         } else {
-            runMatchLoop(passRegEx_, rule, itemText_, decider);
+            runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_);
         }
         yieldToOthers();
         ++ruleIndex_;

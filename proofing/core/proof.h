@@ -86,6 +86,8 @@ private:
 
     // Per item.
     std::string itemText_;
+    // Storage lent from one rule's edits to the next.
+    std::string spareText_;
     std::string itemName_;
     LineEnd itemLineEnd_ = LineEnd::CR;
     TextEncodingRef itemEncoding_;

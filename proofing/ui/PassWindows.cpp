@@ -72,87 +72,98 @@ void clearCancelChord()
     chordLatch() = false;
 }
 
+GrepWindowView::GrepWindowView() = default;
+
+GrepWindowView::~GrepWindowView()
+{
+    QObject::disconnect(closed_);
+    QObject::disconnect(destroyed_);
+}
+
 void GrepWindowView::openGrepWindow()
 {
-    grepWindow::instance();
+    QObject::disconnect(closed_);
+    QObject::disconnect(destroyed_);
+    window_ = &grepWindow::instance();
+    closed_ = QObject::connect(window_, &Window::closed, window_, [this] { window_ = nullptr; });
+    destroyed_ = QObject::connect(window_, &QObject::destroyed, [this] { window_ = nullptr; });
 }
 
 void GrepWindowView::setGrepTitle(const std::string& title)
 {
-    if (grepWindow* w = grepWindow::openInstance())
-        w->setTitle(title);
+    if (grepWindow* w = window_)
+        w->setPassTitle(title);
 }
 
 void GrepWindowView::showGrepWindow()
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->Show();
 }
 
 void GrepWindowView::setProgressValue(int value)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setProgressValue(value);
 }
 
 void GrepWindowView::setProgressMaximum(int maximum)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setProgressMaximum(maximum);
 }
 
 void GrepWindowView::setSearchText(const std::string& text)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setSearchText(text);
 }
 
 void GrepWindowView::setReplaceText(const std::string& text)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setReplaceText(text);
 }
 
 void GrepWindowView::setReplaceField(const std::string& text)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setReplaceField(text);
 }
 
 void GrepWindowView::setReplaceCount(const std::string& text)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setReplaceCount(text);
 }
 
 void GrepWindowView::setManualCheck(bool enabled, bool checked)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->setManualCheck(enabled, checked);
 }
 
 bool GrepWindowView::grepWindowIsCompact()
 {
-    grepWindow* w = grepWindow::openInstance();
-    return !w || w->Height() == grepWindow::compactHeight;
+    return !window_ || window_->Height() == grepWindow::compactHeight;
 }
 
 void GrepWindowView::grepWindowOpen(bool expand)
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->applyForm(expand, appState().isSelectRep);
 }
 
 std::string GrepWindowView::grepWindowFrame()
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         return w->frame();
     return appState().prefGrepWinPos;
 }
 
 void GrepWindowView::closeGrepWindow()
 {
-    if (grepWindow* w = grepWindow::openInstance())
+    if (grepWindow* w = window_)
         w->Close();
 }
 

@@ -4,12 +4,21 @@
 
 #include "proofing/core/PassView.h"
 
+#include <QMetaObject>
+
 #include <memory>
 
 namespace tv {
 
+class grepWindow;
+
 class GrepWindowView : public PassView {
 public:
+    GrepWindowView();
+    ~GrepWindowView() override;
+    GrepWindowView(const GrepWindowView&) = delete;
+    GrepWindowView& operator=(const GrepWindowView&) = delete;
+
     void openGrepWindow() override;
     void setGrepTitle(const std::string& title) override;
     void showGrepWindow() override;
@@ -30,6 +39,12 @@ public:
     void makeResentList() override;
     bool userCancelled() override;
     void clearUserCancel() override;
+
+private:
+    // The window the pass opened, while it is open: every rule of every file
+    // writes to it, so it is not looked up each time.
+    grepWindow* window_ = nullptr;
+    QMetaObject::Connection closed_, destroyed_;
 };
 
 // Makes every starter's pass run with these windows, and listens for the

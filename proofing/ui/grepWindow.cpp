@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace tv {
@@ -112,6 +113,7 @@ QString qs(const std::string& s)
 struct grepWindow::Pending {
     // What the worker wrote last, applied at the next turn of the event loop.
     int value = 0, maximum = 0;
+    std::optional<std::string> title;
     std::string searchText, replaceText, replaceCount, replaceField;
     bool checkEnabled = true, checkChecked = false;
     bool dirty = false;
@@ -345,7 +347,11 @@ void grepWindow::flush()
     if (!pending_->dirty)
         return;
     pending_->dirty = false;
-    const Pending& p = *pending_;
+    Pending& p = *pending_;
+    if (p.title) {
+        setTitle(*p.title);
+        p.title.reset();
+    }
     if (auto* bar = controlAs<QProgressBar>("grepProgress")) {
         // The range first, so that a value beyond the old maximum holds.
         if (bar->maximum() != p.maximum)
@@ -372,6 +378,12 @@ void grepWindow::flush()
         check->setEnabled(p.checkEnabled);
         check->setChecked(p.checkChecked);
     }
+}
+
+void grepWindow::setPassTitle(const std::string& title)
+{
+    pending_->title = title;
+    schedule();
 }
 
 void grepWindow::setProgressValue(int value)

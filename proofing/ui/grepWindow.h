@@ -42,6 +42,7 @@ public:
     std::string selText;
 
     // Written by the worker.
+    void setPassTitle(const std::string& title);
     void setProgressValue(int value);
     void setProgressMaximum(int maximum);
     void setSearchText(const std::string& text);

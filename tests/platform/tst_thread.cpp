@@ -106,6 +106,9 @@ private slots:
     void twoWorkersAlternate();
     void twoWorkersShareTheEventLoop();
     void quitWhileWorkerSuspended();
+    void wakeupEndsASleep_data();
+    void wakeupEndsASleep();
+    void earlierWakeupTimerSparesALaterSleep();
 };
 
 void TestThread::runReturnsBeforeTheBodyStarts()
@@ -603,6 +606,63 @@ void TestThread::quitWhileWorkerSuspended()
     QCOMPARE(child.exitCode(), 0);
     QVERIFY2(out.contains("suspended\n") && out.contains("left the loop"), qPrintable(out));
     QVERIFY2(!out.contains("unwound"), qPrintable(out));
+}
+
+void TestThread::wakeupEndsASleep_data()
+{
+    QTest::addColumn<bool>("onWorker");
+    QTest::addColumn<bool>("wakeFirst");
+    QTest::newRow("worker, woken while asleep") << true << false;
+    QTest::newRow("worker, woken before") << true << true;
+    QTest::newRow("main side, woken while asleep") << false << false;
+    QTest::newRow("main side, woken before") << false << true;
+}
+
+void TestThread::wakeupEndsASleep()
+{
+    QFETCH(bool, onWorker);
+    QFETCH(bool, wakeFirst);
+    tv::Wakeup wakeup;
+    int answers = 0;
+    bool woken = false, timedOut = true;
+    auto body = [&] {
+        if (wakeFirst)
+            wakeup.wake();
+        // Far beyond the test's patience: only the wake-up can end it.
+        woken = wakeup.sleep(600000);
+        // Nobody wakes this one.
+        timedOut = !wakeup.sleep(10);
+        ++answers;
+    };
+    QObject context;
+    if (!wakeFirst)
+        QTimer::singleShot(20, &context, [&] { wakeup.wake(); });
+    if (onWorker) {
+        auto t = FnThread::start(body);
+        QTRY_VERIFY_WITH_TIMEOUT(t->isFinished(), 20000);
+    } else {
+        body();
+    }
+    QCOMPARE(answers, 1);
+    QVERIFY(woken);
+    QVERIFY(timedOut);
+}
+
+void TestThread::earlierWakeupTimerSparesALaterSleep()
+{
+    qint64 slept = -1;
+    auto t = FnThread::start([&] {
+        tv::Wakeup wakeup;
+        QObject context;
+        QTimer::singleShot(0, &context, [&] { wakeup.wake(); });
+        wakeup.sleep(30); // woken early; its timer is still to fire
+        QElapsedTimer e;
+        e.start();
+        tv::doEvents(200);
+        slept = e.elapsed();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(t->isFinished(), 20000);
+    QVERIFY2(slept >= 200, qPrintable(QString::number(slept)));
 }
 
 int main(int argc, char** argv)

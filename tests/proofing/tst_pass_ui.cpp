@@ -148,6 +148,7 @@ void TestPassUi::refusesToCloseWhileWorking()
     QVERIFY(w);
     QVERIFY(!w->Close());
     QVERIFY(grepWindow::openInstance());
+    w->flush();
     QCOMPARE(w->Title(), std::string("校正終了"));
     QCOMPARE(w->progressValue(), 1);
     QCOMPARE(w->progressMaximum(), 1);
@@ -172,6 +173,7 @@ void TestPassUi::labelsAndCancelDuringANotice()
     QCOMPARE(notifySheet::instance().notifyMsg(), std::string("スクリプトが見つかりません。"));
     grepWindow* w = grepWindow::openInstance();
     QVERIFY(w);
+    w->flush();
     QCOMPARE(w->Title(), std::string("\"memo.txt\" を校正中..."));
     QCOMPARE(w->searchText(), std::string("a\\tb"));
     QCOMPARE(w->replaceText(), std::string(""));

@@ -1,0 +1,121 @@
+#include "proofing/core/ScriptRule.h"
+
+#include "app/core/ScriptRunner.h"
+#include "encoding/core/detectKanji.h"
+#include "platform/core/Text.h"
+#include "platform/core/Thread.h"
+#include "proofing/core/RegEx.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace tv {
+
+namespace {
+
+// How often a waiting worker asks whether the pass was cancelled.
+constexpr int kCancelTestMilliseconds = 100;
+
+QString qs(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Ends the script and everything it started, and lets its end be reported.
+void endScript(QProcess& process, Wakeup& wakeup)
+{
+    const qint64 pid = process.processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    process.kill();
+    QElapsedTimer waited;
+    waited.start();
+    while (process.state() != QProcess::NotRunning && waited.elapsed() < 5000)
+        wakeup.sleep(20);
+}
+
+} // namespace
+
+FolderItem findScript(const FolderItem& scriptFolder, std::string_view name)
+{
+    if (!scriptFolder || !FolderItem::isPlainName(name))
+        return {};
+    FolderItem script = scriptFolder.Child(name);
+    if (!script || !script.Exists())
+        return {};
+    return script;
+}
+
+std::string runScriptFile(const std::string& path, const std::vector<std::string>& arguments,
+                          const std::function<void()>& cancelTest)
+{
+    QProcess process;
+    QStringList args;
+    for (const std::string& a : arguments)
+        args << qs(a);
+    process.setProgram(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    process.setArguments(args);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    // A group of its own, so that a cancel ends what the script started too.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+
+    Wakeup wakeup;
+    QObject::connect(&process, &QProcess::finished, [&wakeup] { wakeup.wake(); });
+    QObject::connect(&process, &QProcess::errorOccurred, [&wakeup] { wakeup.wake(); });
+    process.start();
+    try {
+        while (process.state() != QProcess::NotRunning) {
+            if (cancelTest)
+                cancelTest();
+            wakeup.sleep(kCancelTestMilliseconds);
+        }
+    } catch (...) {
+        endScript(process, wakeup);
+        throw;
+    }
+    if (process.error() == QProcess::FailedToStart)
+        throw ScriptFailure("the script could not be started: " + path);
+    if (process.exitStatus() == QProcess::CrashExit)
+        throw ScriptFailure("the script was ended by a signal: " + path);
+    const QByteArray out = process.readAllStandardOutput();
+    if (out.isEmpty() && process.exitCode() != 0)
+        throw ScriptFailure("the script failed with status " + Str(process.exitCode()) + ": " + path);
+    return std::string(out.constData(), static_cast<size_t>(out.size()));
+}
+
+std::string scriptOutputText(std::string_view bytes, const detectKanji& detector)
+{
+    const TextEncodingRef encoding = detector.JudgeCode(bytes);
+    if (encoding == Encodings::UTF8()) {
+        requireValidUtf8(bytes, "a script's output");
+        return std::string(bytes);
+    }
+    return encoding->decode(bytes);
+}
+
+std::string runScriptRule(const FolderItem& script, const ScriptValues& values, const detectKanji& detector,
+                          const std::function<void()>& cancelTest)
+{
+    if (!script)
+        throw NilObjectException("no script");
+    std::string output;
+    if (script.MacType() == "osas") {
+        output = applescriptKick({script.AbsolutePath(), values.matchText, values.itemName,
+            int64_t(values.matchStart), int64_t(values.matchEndLess), int64_t(values.ruleReplaceCount)});
+    } else {
+        output = runScriptFile(script.path(),
+            {values.matchText, values.itemName, Str(values.matchStart), Str(values.matchEndLess),
+                Str(values.ruleReplaceCount)},
+            cancelTest);
+    }
+    return scriptOutputText(output, detector);
+}
+
+} // namespace tv
