@@ -5,6 +5,7 @@
 #include "platform/ui/DBusService.h"
 #include "platform/ui/QtServices.h"
 #include "platform/ui/Termination.h"
+#include "proofing/ui/PassWindows.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
     int status = 0;
     {
         tv::App app;
+        // Every starter's start step runs a pass with its real windows.
+        tv::installPassStarter();
         tv::DBusService events(
             [&app](const std::string& cls, const std::string& id, const std::string& dict,
                 const tv::FolderItem& object) { return app.Event_HandleAppleEvent(cls, id, dict, object); },

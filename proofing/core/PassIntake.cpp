@@ -8,6 +8,7 @@
 #include "proofing/core/PassChunks.h"
 #include "proofing/core/RegEx.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -53,11 +54,13 @@ void normaliseLineEnds(std::string& text)
 std::string readFileBytes(const FolderItem& file)
 {
     auto stream = file.OpenAsBinaryFile(false);
-    const int64_t length = stream->Length();
+    const int64_t length = std::max<int64_t>(stream->Length(), 0);
     std::string bytes;
-    bytes.reserve(static_cast<size_t>(std::max<int64_t>(length, 0)));
+    bytes.reserve(static_cast<size_t>(length));
+    // Pieces no larger than what is left, so a small file costs its size.
     for (;;) {
-        std::string piece = stream->Read(kPassChunk);
+        const int64_t left = length - static_cast<int64_t>(bytes.size());
+        std::string piece = stream->Read(static_cast<size_t>(std::clamp<int64_t>(left, 1, int64_t(kPassChunk))));
         if (piece.empty())
             break;
         bytes += piece;
@@ -109,13 +112,8 @@ TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
     TakenFile taken;
     std::string bytes = readFileBytes(file);
     // The detector's sample comes from the file itself, not from the text.
-    std::string sample;
-    const size_t n = std::min<size_t>(bytes.size(), 1000);
-    sample.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        sample.push_back(bytes[i]);
-        yieldToOthers();
-    }
+    const std::string sample = bytes.substr(0, 1000);
+    yieldToOthers();
     taken.encoding = detector.JudgeCode(sample);
     if (taken.encoding == Encodings::UTF8()) {
         checkUtf8(bytes);
