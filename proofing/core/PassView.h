@@ -5,6 +5,9 @@
 // fake. Every call comes from the worker and returns at once: the pass waits
 // for the user itself, by letting the event loop run.
 
+#include "proofing/core/SelectList.h"
+
+#include <cstdint>
 #include <string>
 
 namespace tv {
@@ -37,6 +40,31 @@ public:
 
     // The candidate palette; nothing happens when it is not open.
     virtual void closeSelectPallete() = 0;
+
+    // Asking about one match. Positions count characters of the pass's text
+    // from 0; the window converts them to its own.
+    // checkTextBox takes the whole text, in the font of FontSlot 1, black
+    // and not underlined.
+    virtual void loadCheckText(const std::string& text) = 0;
+    // The help tag (and balloon help) of replaceField.
+    virtual void setReplaceHelpTag(const std::string& tag) = 0;
+    // Records the match (selStart, selLength, selText), puts the insertion
+    // point of checkTextBox at its start and marks it.
+    virtual void markMatch(int64_t start, const std::string& matchText) = 0;
+    // replaceField: the proposal, all of it selected, with the keyboard focus.
+    virtual void offerReplacement(const std::string& text) = 0;
+    // The palette hidden, filled with the rows, sized, row 0 selected (which
+    // previews it).
+    virtual void makeSelectList(const SelectList& list) = 0;
+    // grepWindow.moveSelectList, then the keyboard focus to selectList.
+    virtual void showSelectList() = 0;
+    // After the answer: manualCheck is enabled and ticked.
+    virtual bool manualCheckTicked() = 0;
+    // The palette's selected row (-1 for none), with column 0 of it.
+    virtual int chosenCandidate(std::string& text) = 0;
+    // checkTextBox shows this where the match stood: what the pass's text
+    // holds there after the answer (a previewed candidate gives way to it).
+    virtual void settleMatch(const std::string& text) = 0;
 
     // The notice sheet: shows the message, and the detail line when sum is
     // given (otherwise the line keeps what it holds). Making the sheet clears

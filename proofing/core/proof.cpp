@@ -8,6 +8,8 @@
 #include "proofing/core/PassNotice.h"
 #include "proofing/core/PassOutput.h"
 #include "proofing/core/PassView.h"
+#include "proofing/core/ScriptRule.h"
+#include "proofing/core/SelectList.h"
 
 namespace tv {
 
@@ -34,23 +36,32 @@ class proof::Decider : public MatchDecider {
 public:
     explicit Decider(proof& pass) : pass_(pass) {}
 
-    void cancelTest() override
+    void cancelTest() override { pass_.cancelTest(); }
+
+    std::string scriptOutput(EditCursor& cursor, const EditCursor::Found& found, int ruleReplaceCount) override
     {
-        if (pass_.app_.grepCancel || pass_.view_->userCancelled())
-            throw PassCancelled{};
+        return pass_.runScript(cursor.charsBefore(found), std::string(cursor.matchedText(found)),
+                               ruleReplaceCount);
     }
 
-    std::string scriptOutput(EditCursor&, const EditCursor::Found&, int) override
-    {
-        throw RuntimeException("no script runner in this pass");
-    }
-
-    std::optional<std::string> decide(EditCursor&, const EditCursor::Found&, std::string proposed) override
+    std::optional<std::string> decide(EditCursor& cursor, const EditCursor::Found& found, std::string proposed) override
     {
         // A rule that confirms nothing, or whose confirming the user has
-        // ended, replaces every match with what it proposes. The confirming
-        // rules come here too until the confirmation window asks the user.
-        return proposed;
+        // ended, replaces every match with what it proposes.
+        if (!pass_.app_.isManualRep)
+            return proposed;
+        if (!pass_.checkTextLoaded_) {
+            // The rule's first question in this text: the text as the rules
+            // so far have left it, loaded once.
+            pass_.checkTextLoaded_ = true;
+            pass_.view_->loadCheckText(cursor.wholeText());
+            pass_.grepWindowOpen(true);
+            const std::string& comment = pass_.ruleList_.commentList[static_cast<size_t>(pass_.ruleIndex_)];
+            pass_.view_->setReplaceHelpTag(!pass_.app_.isSelectRep && !comment.empty() ? comment
+                                                                                     : "置換する文字列です。");
+        }
+        return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)),
+                                  std::move(proposed));
     }
 
     void replaced(int ruleReplaceCount) override
@@ -81,6 +92,71 @@ std::string proof::grepStrConv(std::string_view text, std::string_view pair, std
 void proof::grepWindowOpen(bool expand)
 {
     view_->grepWindowOpen(expand);
+}
+
+void proof::makeSelectList(const std::string& candidates, const std::string& matched, const std::string& notes)
+{
+    view_->makeSelectList(makeSelectRows(candidates, matched, notes, [] { yieldToOthers(); }));
+}
+
+void proof::cancelTest()
+{
+    if (app_.grepCancel || view_->userCancelled())
+        throw PassCancelled{};
+}
+
+std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, std::string proposed)
+{
+    view_->markMatch(start, matchText);
+    if (app_.isSelectRep) {
+        makeSelectList(proposed, matchText, ruleList_.commentList[static_cast<size_t>(ruleIndex_)]);
+        view_->showSelectList();
+    } else {
+        view_->offerReplacement(proposed);
+    }
+
+    // The wait, with a cancel test before every turn.
+    app_.notifyClose = false;
+    do {
+        cancelTest();
+        doEvents(100);
+        yieldToOthers();
+    } while (!app_.notifyClose);
+
+    if (view_->manualCheckTicked()) {
+        // No more questions for the rest of this rule; this answer counts.
+        app_.isManualRep = false;
+        grepWindowOpen(false);
+    }
+    std::optional<std::string> answer;
+    if (app_.manualCancel) {
+        // Skipped; the palette stays for the next match.
+    } else if (app_.isSelectRep) {
+        std::string candidate;
+        if (view_->chosenCandidate(candidate) > 0)
+            answer = std::move(candidate);
+        view_->closeSelectPallete();
+    } else {
+        answer = app_.manualRepStr;
+    }
+    // The window shows what the text now holds there: the answer with the
+    // line ends the text gets, or the match itself where a candidate was
+    // previewed and is not taken.
+    if (answer)
+        answer = withCrLineEnds(std::move(*answer));
+    view_->settleMatch(answer ? *answer : matchText);
+    return answer;
+}
+
+std::string proof::runScript(int64_t start, const std::string& matchText, int ruleReplaceCount)
+{
+    ScriptValues values;
+    values.matchText = matchText;
+    values.itemName = itemName_;
+    values.matchStart = static_cast<int32_t>(start + 1);
+    values.matchEndLess = static_cast<int32_t>(Len(matchText) - 1);
+    values.ruleReplaceCount = ruleReplaceCount;
+    return runScriptRule(scriptFile_, values, detector_, [this] { cancelTest(); });
 }
 
 void proof::Event_Run()
@@ -200,14 +276,13 @@ void proof::applyRules()
         checkTextLoaded_ = !app_.isManualRep;
         bool isScriptRule = false;
         if (rule.script) {
-            scriptFile_ = scriptFolder_ ? scriptFolder_.Child(rule.replace) : FolderItem();
+            scriptFile_ = findScript(scriptFolder_, rule.replace);
             if (!scriptFile_) {
                 const std::string empty;
                 noticeAndWait("スクリプトが見つかりません。", &empty);
                 // The way out for a user who cannot supply the script: a
                 // cancel asked for while the notice was up ends the pass.
-                if (app_.grepCancel || view_->userCancelled())
-                    throw PassCancelled{};
+                cancelTest();
                 continue; // the same rule again, from its first step
             }
             isScriptRule = true;

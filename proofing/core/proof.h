@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ public:
                       int32_t replacements);
     static std::string grepStrConv(std::string_view text, std::string_view pair,
                                    std::string_view character);
+    // Fills the candidate palette for one match (and leaves it hidden): row 0
+    // keeps the match, the candidates and their notes follow.
+    void makeSelectList(const std::string& candidates, const std::string& matched,
+                        const std::string& notes);
 
     // What the pass has counted (for its starters and tests).
     int32_t filesDone() const { return filesDone_; }
@@ -68,6 +73,14 @@ private:
     // The user wait: the event loop runs 100 ms at a time until
     // App.notifyClose is set.
     void userWait();
+    // Shows one match of a confirming rule and waits for the answer: the
+    // text to put in, or nothing to leave the match.
+    std::optional<std::string> confirmMatch(int64_t start, const std::string& matchText,
+                                            std::string proposed);
+    // The script of the current rule run for one match: its output.
+    std::string runScript(int64_t start, const std::string& matchText, int ruleReplaceCount);
+    // Ends the pass when the user has asked to cancel it.
+    void cancelTest();
 
     AppState& app_;
     std::shared_ptr<PassView> view_;

@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 namespace tv {
 
@@ -37,14 +37,14 @@ QFont fontOfSlot(int slot)
     return font;
 }
 
-CheckText& CheckText::of(QTextEdit* box)
+CheckText& CheckText::of(QPlainTextEdit* box)
 {
     if (auto* existing = box->findChild<CheckText*>(QString(), Qt::FindDirectChildrenOnly))
         return *existing;
     return *new CheckText(box);
 }
 
-CheckText::CheckText(QTextEdit* box) : QObject(box), box_(box)
+CheckText::CheckText(QPlainTextEdit* box) : QObject(box), box_(box)
 {
     // Marking and replacing matches are no edits to undo, and a large text
     // would keep every one of them.

@@ -18,7 +18,7 @@
 #include <string>
 
 class QFont;
-class QTextEdit;
+class QPlainTextEdit;
 
 namespace tv {
 
@@ -30,7 +30,7 @@ class CheckText : public QObject {
     Q_OBJECT
 public:
     // The one of this box, made when it has none.
-    static CheckText& of(QTextEdit* box);
+    static CheckText& of(QPlainTextEdit* box);
 
     // The whole text, in the font, black and not underlined. The only time
     // the box takes a whole text.
@@ -50,9 +50,9 @@ public:
     DocumentPositions::Range documentRange(int64_t start, int64_t length);
 
 private:
-    explicit CheckText(QTextEdit* box);
+    explicit CheckText(QPlainTextEdit* box);
 
-    QPointer<QTextEdit> box_;
+    QPointer<QPlainTextEdit> box_;
     std::string text_;
     DocumentPositions positions_{text_};
 };

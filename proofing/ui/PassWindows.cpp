@@ -5,6 +5,7 @@
 #include "platform/core/Dispatch.h"
 #include "proofing/core/proof.h"
 #include "proofing/ui/grepWindow.h"
+#include "proofing/ui/selectPallete.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -169,8 +170,64 @@ void GrepWindowView::closeGrepWindow()
 
 void GrepWindowView::closeSelectPallete()
 {
-    // The candidate palette opens only for rules that offer candidates, which
-    // this pass confirms through the confirmation window once it asks.
+    if (selectPallete* p = selectPallete::openInstance())
+        p->Close();
+}
+
+void GrepWindowView::loadCheckText(const std::string& text)
+{
+    if (grepWindow* w = window_)
+        w->loadCheckText(text);
+}
+
+void GrepWindowView::setReplaceHelpTag(const std::string& tag)
+{
+    if (grepWindow* w = window_)
+        w->setReplaceHelpTag(tag);
+}
+
+void GrepWindowView::markMatch(int64_t start, const std::string& matchText)
+{
+    if (grepWindow* w = window_)
+        w->markMatch(start, matchText);
+}
+
+void GrepWindowView::offerReplacement(const std::string& text)
+{
+    if (grepWindow* w = window_)
+        w->offerReplacement(text);
+}
+
+void GrepWindowView::makeSelectList(const SelectList& list)
+{
+    selectPallete::instance().fill(list);
+}
+
+void GrepWindowView::showSelectList()
+{
+    if (grepWindow* w = window_)
+        w->moveSelectList();
+    if (selectPallete* p = selectPallete::openInstance())
+        p->focusList();
+}
+
+bool GrepWindowView::manualCheckTicked()
+{
+    return window_ && window_->manualCheckTicked();
+}
+
+int GrepWindowView::chosenCandidate(std::string& text)
+{
+    selectPallete* p = selectPallete::openInstance();
+    const int row = p ? p->ListIndex() : -1;
+    text = row >= 0 ? p->Text() : std::string();
+    return row;
+}
+
+void GrepWindowView::settleMatch(const std::string& text)
+{
+    if (grepWindow* w = window_)
+        w->settleMatch(text);
 }
 
 void GrepWindowView::showNotice(const std::string& message, const std::string* sum)

@@ -34,6 +34,15 @@ public:
     std::string grepWindowFrame() override;
     void closeGrepWindow() override;
     void closeSelectPallete() override;
+    void loadCheckText(const std::string& text) override;
+    void setReplaceHelpTag(const std::string& tag) override;
+    void markMatch(int64_t start, const std::string& matchText) override;
+    void offerReplacement(const std::string& text) override;
+    void makeSelectList(const SelectList& list) override;
+    void showSelectList() override;
+    bool manualCheckTicked() override;
+    int chosenCandidate(std::string& text) override;
+    void settleMatch(const std::string& text) override;
     void showNotice(const std::string& message, const std::string* sum) override;
     void refreshMenus() override;
     void makeResentList() override;

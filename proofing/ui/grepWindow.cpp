@@ -4,6 +4,8 @@
 #include "platform/core/Dispatch.h"
 #include "platform/core/Text.h"
 #include "platform/ui/Controls.h"
+#include "proofing/ui/CheckText.h"
+#include "proofing/ui/selectPallete.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -11,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -84,6 +85,7 @@ const std::vector<ControlSpec>& labelsAndButtons()
 class GrepWidget : public QWidget {
 public:
     std::function<void()> resized;
+    std::function<void()> moved;
     std::function<bool(QKeyEvent*)> key;
 
 protected:
@@ -92,6 +94,12 @@ protected:
         QWidget::resizeEvent(event);
         if (resized)
             guarded(resized);
+    }
+    void moveEvent(QMoveEvent* event) override
+    {
+        QWidget::moveEvent(event);
+        if (moved)
+            guarded(moved);
     }
     void keyPressEvent(QKeyEvent* event) override
     {
@@ -114,8 +122,12 @@ struct grepWindow::Pending {
     // What the worker wrote last, applied at the next turn of the event loop.
     int value = 0, maximum = 0;
     std::optional<std::string> title;
-    std::string searchText, replaceText, replaceCount, replaceField;
-    bool checkEnabled = true, checkChecked = false;
+    std::string searchText, replaceText, replaceCount;
+    // The field and the check box are the user's too: they are written only
+    // when the worker has written them since, so that a later flush never
+    // takes back what the user typed or ticked.
+    std::optional<std::string> replaceField;
+    std::optional<std::pair<bool, bool>> check; // enabled, checked
     bool dirty = false;
 };
 
@@ -155,10 +167,20 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
     field->setToolTip(QStringLiteral("置換する文字列です。"));
     field->hide();
 
-    auto* box = new QTextEdit(w);
+    // A plain text box lays out only the lines an edit touches, so marking
+    // and replacing matches in a long text stays cheap; its characters still
+    // take colours and underlines.
+    auto* box = new QPlainTextEdit(w);
     box->setObjectName(QStringLiteral("checkTextBox"));
     box->setReadOnly(true);
+    // Read-only, but with its insertion point shown at the match.
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    {
+        QFont f(QString::fromUtf8(kTextFont));
+        f.setPixelSize(12);
+        box->setFont(f);
+    }
 
     for (const char* name : {"replaceText", "searchText"}) {
         auto* label = new QLabel(w);
@@ -172,7 +194,11 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
         if (auto* label = w->findChild<QLabel*>(QString::fromUtf8(name)))
             label->setTextFormat(Qt::PlainText);
 
-    w->resized = [this] { Event_Resized(); };
+    w->resized = [this] {
+        Event_Resizing();
+        Event_Resized();
+    };
+    w->moved = [this] { Event_Moved(); };
     w->key = [this](QKeyEvent* e) {
         // Esc is the key of the cancel buttons: "次を検索" while it shows,
         // else "キャンセル".
@@ -252,11 +278,94 @@ void grepWindow::layoutControls()
     }
 }
 
-void grepWindow::Event_Resized()
+void grepWindow::Event_Resizing()
 {
     layoutControls();
+    keepPaletteBeside();
+}
+
+void grepWindow::Event_Resized()
+{
     if (!switchingForm_ && Height() != compactHeight)
         wideWinSize = Height();
+    keepPaletteBeside();
+}
+
+void grepWindow::Event_Moved()
+{
+    keepPaletteBeside();
+}
+
+void grepWindow::keepPaletteBeside()
+{
+    const AppState& app = appState();
+    if (!app.isWorking || !app.isSelectRep)
+        return;
+    // Only a palette that shows a match: none comes up while the palette is
+    // being filled, or while the result notice waits at the end of a pass.
+    selectPallete* palette = selectPallete::openInstance();
+    if (palette && palette->widget() && palette->widget()->isVisible())
+        moveSelectList();
+}
+
+void grepWindow::moveSelectList()
+{
+    tv::moveSelectList(*this);
+}
+
+void grepWindow::loadCheckText(const std::string& text)
+{
+    if (auto* box = controlAs<QPlainTextEdit>("checkTextBox"))
+        CheckText::of(box).load(text, fontOfSlot(FontSlotConfirm));
+}
+
+void grepWindow::setReplaceHelpTag(const std::string& tag)
+{
+    if (QWidget* field = control("replaceField")) {
+        field->setToolTip(qs(tag));
+        field->setWhatsThis(qs(tag));
+    }
+}
+
+void grepWindow::markMatch(int64_t start, const std::string& matchText)
+{
+    selStart = static_cast<int32_t>(start);
+    selLength = static_cast<int32_t>(Len(matchText));
+    selText = matchText;
+    if (auto* box = controlAs<QPlainTextEdit>("checkTextBox")) {
+        CheckText& text = CheckText::of(box);
+        text.setInsertionPoint(start);
+        text.mark(start, selLength);
+    }
+}
+
+void grepWindow::offerReplacement(const std::string& text)
+{
+    setReplaceField(text);
+    flush();
+    if (auto* field = controlAs<QPlainTextEdit>("replaceField")) {
+        field->selectAll();
+        widget()->activateWindow();
+        field->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool grepWindow::manualCheckTicked()
+{
+    flush();
+    auto* check = controlAs<QCheckBox>("manualCheck");
+    return check && check->isEnabled() && check->isChecked();
+}
+
+void grepWindow::settleMatch(const std::string& text)
+{
+    auto* box = controlAs<QPlainTextEdit>("checkTextBox");
+    if (!box)
+        return;
+    CheckText& shown = CheckText::of(box);
+    if (shown.textAt(selStart, selLength) != text)
+        shown.replace(selStart, selLength, text);
+    selLength = static_cast<int32_t>(Len(text));
 }
 
 bool grepWindow::Event_CancelClose()
@@ -369,14 +478,20 @@ void grepWindow::flush()
     label("searchText", p.searchText);
     label("replaceText", p.replaceText);
     label("replaceCount", p.replaceCount);
-    if (auto* field = controlAs<QPlainTextEdit>("replaceField")) {
-        const QString t = qs(p.replaceField);
-        if (field->toPlainText() != t)
-            field->setPlainText(t);
+    if (p.replaceField) {
+        if (auto* field = controlAs<QPlainTextEdit>("replaceField")) {
+            const QString t = qs(*p.replaceField);
+            if (field->toPlainText() != t)
+                field->setPlainText(t);
+        }
+        p.replaceField.reset();
     }
-    if (auto* check = controlAs<QCheckBox>("manualCheck")) {
-        check->setEnabled(p.checkEnabled);
-        check->setChecked(p.checkChecked);
+    if (p.check) {
+        if (auto* check = controlAs<QCheckBox>("manualCheck")) {
+            check->setEnabled(p.check->first);
+            check->setChecked(p.check->second);
+        }
+        p.check.reset();
     }
 }
 
@@ -424,8 +539,7 @@ void grepWindow::setReplaceField(const std::string& text)
 
 void grepWindow::setManualCheck(bool enabled, bool checked)
 {
-    pending_->checkEnabled = enabled;
-    pending_->checkChecked = checked;
+    pending_->check = std::make_pair(enabled, checked);
     schedule();
 }
 
@@ -468,7 +582,7 @@ std::string grepWindow::replaceField()
 {
     flush();
     auto* f = controlAs<QPlainTextEdit>("replaceField");
-    return f ? f->toPlainText().toStdString() : pending_->replaceField;
+    return f ? f->toPlainText().toStdString() : pending_->replaceField.value_or(std::string());
 }
 
 int grepWindow::Left() const

@@ -75,7 +75,26 @@ public:
     // Applies the pending writes now.
     void flush();
 
+    // Asking about a match. Positions count characters of the pass's text
+    // from 0 (checkTextBox converts them to its own).
+    // The whole text, in the font of FontSlot 1, black, not underlined.
+    void loadCheckText(const std::string& text);
+    void setReplaceHelpTag(const std::string& tag);
+    // selStart, selLength and selText; the insertion point at the match's
+    // start, the match marked.
+    void markMatch(int64_t start, const std::string& matchText);
+    // replaceField: the proposal, all of it selected, with the keyboard focus.
+    void offerReplacement(const std::string& text);
+    // manualCheck enabled and ticked.
+    bool manualCheckTicked();
+    // checkTextBox shows this at selStart in place of what it shows there.
+    void settleMatch(const std::string& text);
+    // Places the candidate palette beside the insertion point and shows it.
+    void moveSelectList();
+
     void Event_Open();
+    void Event_Moved();
+    void Event_Resizing();
     void Event_Resized();
     bool Event_CancelClose() override;
     void cancelButton_Action();
@@ -84,6 +103,8 @@ public:
 
 private:
     void schedule();
+    // The palette follows the window while a candidate rule asks.
+    void keepPaletteBeside();
     void layoutControls();
 
     struct Pending;

@@ -16,7 +16,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTextBlock>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -290,13 +290,14 @@ void selectPallete::focusList()
 void selectPallete::selectList_Change()
 {
     grepWindow* g = grepWindow::openInstance();
-    auto* box = g ? g->controlAs<QTextEdit>("checkTextBox") : nullptr;
+    auto* box = g ? g->controlAs<QPlainTextEdit>("checkTextBox") : nullptr;
     const int row = ListIndex();
     if (!box || row < 0)
         return;
     CheckText& text = CheckText::of(box);
     const std::string shown = row > 0 ? Text() : g->selText;
-    text.replace(g->selStart, g->selLength, shown);
+    if (text.textAt(g->selStart, g->selLength) != shown)
+        text.replace(g->selStart, g->selLength, shown);
     g->selLength = static_cast<int32_t>(Len(shown));
     text.mark(g->selStart, g->selLength);
     // The insertion point stays at the match, where the palette stands.
@@ -361,7 +362,7 @@ void selectPallete::pushReplace()
 
 void moveSelectList(grepWindow& window)
 {
-    auto* box = window.controlAs<QTextEdit>("checkTextBox");
+    auto* box = window.controlAs<QPlainTextEdit>("checkTextBox");
     if (!box)
         return;
     const QFont font = fontOfSlot(FontSlotConfirm);

@@ -15,6 +15,7 @@
 #include "proofing/ui/selectPallete.h"
 #include "support/Files.h"
 #include "support/TestServices.h"
+#include "tst_interactive_marks.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -26,13 +27,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
 
 #include <csignal>
 #include <functional>
 #include <memory>
 
 using namespace tv;
+using tv::test::markedRuns;
 using tv::test::readFile;
 using tv::test::writeFile;
 
@@ -48,39 +49,6 @@ bool waitFor(const std::function<bool()>& condition)
         QTest::qWait(2);
     }
     return true;
-}
-
-QString qs(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// The marked (red, underlined) runs of a text box, breaks as "\n".
-QStringList markedRuns(QTextEdit* box)
-{
-    QStringList runs;
-    QString run;
-    bool open = false;
-    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            const bool marked =
-                f.charFormat().foreground().color() == QColor(255, 0, 0) && f.charFormat().fontUnderline();
-            if (marked) {
-                run += f.text();
-                open = true;
-            } else if (open) {
-                runs << run;
-                run.clear();
-                open = false;
-            }
-        }
-        if (open && b.next().isValid())
-            run += QLatin1Char('\n');
-    }
-    if (open)
-        runs << run;
-    return runs;
 }
 
 } // namespace
@@ -130,7 +98,7 @@ private:
     grepWindow& window() { return *grepWindow::openInstance(); }
     QWidget* control(const char* name) { return window().control(name); }
     void click(const char* name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    QTextEdit* box() { return window().controlAs<QTextEdit>("checkTextBox"); }
+    QPlainTextEdit* box() { return window().controlAs<QPlainTextEdit>("checkTextBox"); }
     QPlainTextEdit* field() { return window().controlAs<QPlainTextEdit>("replaceField"); }
     QTableWidget* list() { return selectPallete::openInstance()->controlAs<QTableWidget>("selectList"); }
 
@@ -214,7 +182,7 @@ void TestInteractive::confirming_data()
     QTest::addColumn<QByteArray>("result");
     QTest::newRow("replace every match") << "rrr" << QList<int>{0, 4, 8} << QByteArray("[a]-[a]-[a]\n");
     QTest::newRow("edit, then replace") << "rer" << QList<int>{0, 4, 8} << QByteArray("[a]-xyz-[a]\n");
-    QTest::newRow("empty field deletes") << "dsd" << QList<int>{0, 1, 3} << QByteArray("--a-\n");
+    QTest::newRow("empty field deletes") << "dsd" << QList<int>{0, 1, 3} << QByteArray("-a-\n");
     QTest::newRow("skip every match") << "sss" << QList<int>{0, 2, 4} << QByteArray();
     QTest::newRow("skip, then replace") << "srs" << QList<int>{0, 2, 6} << QByteArray("a-[a]-a\n");
 }
@@ -301,6 +269,7 @@ void TestInteractive::cancelWhileAMatchIsShown()
     QVERIFY(asked());
     click("replaceButton");
     QVERIFY(asked());
+    window().flush();
     QCOMPARE(window().Title(), std::string("\"two.txt\" を校正中..."));
     click("cancelButton");
     QVERIFY(passEnded());
@@ -316,23 +285,22 @@ void TestInteractive::candidates_data()
     // own "置換" with row 1 selected by the arrow key.
     QTest::addColumn<QString>("how");
     QTest::addColumn<QByteArray>("result");
-    QTest::addColumn<QString>("previewed");
-    QTest::newRow("Return at once keeps the match") << "R" << QByteArray() << "東京";
-    QTest::newRow("a digit") << "2" << QByteArray("[とうきょう]へ\n") << "とうきょう";
-    QTest::newRow("a digit beyond the last row") << "9" << QByteArray() << "東京";
-    QTest::newRow("space, then Return") << "S" << QByteArray("[トーキョー]へ\n") << "トーキョー";
-    QTest::newRow("a double click") << "D" << QByteArray("[とうきょう]へ\n") << "とうきょう";
-    QTest::newRow("the window's replace button") << "B" << QByteArray("[トーキョー]へ\n") << "トーキョー";
+    QTest::newRow("Return at once keeps the match") << "R" << QByteArray();
+    QTest::newRow("a digit") << "2" << QByteArray("とうきょうへ\n");
+    QTest::newRow("a digit beyond the last row") << "9" << QByteArray();
+    QTest::newRow("space, then Return") << "S" << QByteArray("「東京」へ\n");
+    QTest::newRow("a double click") << "D" << QByteArray("とうきょうへ\n");
+    QTest::newRow("the window's replace button") << "B" << QByteArray("「東京」へ\n");
 }
 
 void TestInteractive::candidates()
 {
     QFETCH(QString, how);
     QFETCH(QByteArray, result);
-    QFETCH(QString, previewed);
-    // A regular-expression rule: "$1" is filled in from the match's groups.
-    dictionary("(東京)\t[トーキョー]|[とうきょう]|\\|\t**------\tカタカナ|ひらがな\r");
-    queue("memo.txt", "[東京]へ\n");
+    // A regular-expression rule: "$1" is filled in from the match's groups,
+    // and a backslash keeps a bar inside a candidate.
+    dictionary("(東京)\t「$1」|とうきょう|\\|\t**------\t括弧|ひらがな\r");
+    queue("memo.txt", "東京へ\n");
     start();
     QVERIFY(asked());
     selectPallete* palette = selectPallete::openInstance();
@@ -345,10 +313,12 @@ void TestInteractive::candidates()
     QCOMPARE(palette->ListCount(), 4);
     QCOMPARE(palette->cell(0, 0), std::string("東京"));
     QCOMPARE(palette->cell(0, 1), std::string("(置換しない)"));
-    QCOMPARE(palette->cell(1, 0), std::string("[トーキョー]"));
+    QCOMPARE(palette->cell(1, 0), std::string("「東京」"));
+    QCOMPARE(palette->cell(1, 1), std::string("括弧"));
     QCOMPARE(palette->cell(2, 1), std::string("ひらがな"));
     QCOMPARE(palette->cell(3, 0), std::string("|"));
     QCOMPARE(palette->ListIndex(), 0);
+    QCOMPARE(markedRuns(box()), QStringList{"東京"});
     QVERIFY(list()->hasFocus());
     QTableWidget* l = list();
     if (how == "R") {
@@ -357,7 +327,8 @@ void TestInteractive::candidates()
         QTest::keyClick(l, how[0].toLatin1());
     } else if (how == "S") {
         QTest::keyClick(l, Qt::Key_Space);
-        QCOMPARE(markedRuns(box()), QStringList{"[トーキョー]"});
+        QCOMPARE(markedRuns(box()), QStringList{"「東京」"});
+        QCOMPARE(box()->toPlainText(), QStringLiteral("「東京」へ\n"));
         QTest::keyClick(l, Qt::Key_Return);
     } else if (how == "D") {
         QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(2, 0)).center());
@@ -370,7 +341,6 @@ void TestInteractive::candidates()
     QCOMPARE(outputExists("memo[fixed].txt"), !result.isEmpty());
     QVERIFY(!selectPallete::openInstance());
     QVERIFY(seam_->messages.empty());
-    (void)previewed;
 }
 
 void TestInteractive::skipShowsTheMatchAgain()
@@ -526,11 +496,11 @@ void TestInteractive::scripts_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("result");
     QTest::addColumn<bool>("fails");
-    QTest::newRow("UTF-8") << "printf '%s' \"[$1]\"\n" << QByteArray("漢字 漢字\n") << QByteArray("[漢字] [漢字]\n")
+    QTest::newRow("UTF-8") << "printf '%s' \"「$1」\"\n" << QByteArray("漢字 漢字\n") << QByteArray("「漢字」 「漢字」\n")
                            << false;
     QTest::newRow("Shift_JIS") << "printf '\\202\\240'\n" << QByteArray("漢字\n") << QByteArray("あ\n") << false;
     QTest::newRow("the values") << "printf '%s|' \"$2\" \"$3\" \"$4\" \"$5\"\n" << QByteArray("x 漢字 漢字\n")
-                                << QByteArray("x memo.txt|3|1|0| memo.txt|6|1|1|\n") << false;
+                                << QByteArray("x memo.txt|3|1|0| memo.txt|19|1|1|\n") << false;
     QTest::newRow("error output is no output") << "echo oops >&2; printf ok\n" << QByteArray("漢字\n")
                                                << QByteArray("ok\n") << false;
     QTest::newRow("a failing script") << "echo oops >&2; exit 2\n" << QByteArray("漢字\n") << QByteArray() << true;

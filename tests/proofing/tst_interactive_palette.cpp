@@ -9,6 +9,7 @@
 #include "proofing/ui/CheckText.h"
 #include "proofing/ui/grepWindow.h"
 #include "proofing/ui/selectPallete.h"
+#include "tst_interactive_marks.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -18,11 +19,12 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 #include <memory>
 
 using namespace tv;
+using tv::test::markedRuns;
 
 namespace {
 
@@ -39,34 +41,8 @@ QString asDocument(const std::string& text)
     return s;
 }
 
-// The marked (red, underlined) runs of the box, in order, breaks as "\n".
-QStringList markedRuns(QTextEdit* box)
-{
-    QStringList runs;
-    QString run;
-    bool open = false;
-    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            const bool marked = f.charFormat().foreground().color() == QColor(255, 0, 0) && f.charFormat().fontUnderline();
-            if (marked) {
-                run += f.text();
-                open = true;
-            } else if (open) {
-                runs << run;
-                run.clear();
-                open = false;
-            }
-        }
-        if (open && b.next().isValid())
-            run += QLatin1Char('\n');
-    }
-    if (open)
-        runs << run;
-    return runs;
-}
 
-QString plain(QTextEdit* box)
+QString plain(QPlainTextEdit* box)
 {
     return box->toPlainText();
 }
@@ -94,7 +70,7 @@ private slots:
     void textFollowsThePass();
 
 private:
-    QTextEdit* box() { return grepWindow::instance().controlAs<QTextEdit>("checkTextBox"); }
+    QPlainTextEdit* box() { return grepWindow::instance().controlAs<QPlainTextEdit>("checkTextBox"); }
     QTableWidget* list() { return selectPallete::instance().controlAs<QTableWidget>("selectList"); }
     // Opens the confirmation window expanded for a candidate rule, with the
     // text loaded and the match recorded, and fills the palette.
@@ -284,7 +260,7 @@ void TestInteractivePalette::previewInPlace()
     // After an emoji and a CR LF, so that every count differs.
     const std::string text = "\xF0\x9F\x98\x80\r\n前ABC後\r\n";
     showMatch(text, 4, "ABC", "x|長い候補|");
-    QTextEdit* b = box();
+    QPlainTextEdit* b = box();
     selectPallete& p = selectPallete::instance();
     QCOMPARE(markedRuns(b), QStringList{"ABC"});
     struct Step {
@@ -364,7 +340,7 @@ void TestInteractivePalette::textFollowsThePass()
     QFETCH(QList<int>, lengths);
     QFETCH(QStringList, withs);
     grepWindow::instance().applyForm(true, false);
-    QTextEdit* b = box();
+    QPlainTextEdit* b = box();
     CheckText& t = CheckText::of(b);
     std::string model = text.toStdString();
     t.load(model, fontOfSlot(FontSlotConfirm));

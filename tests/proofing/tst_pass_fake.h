@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -80,7 +81,39 @@ public:
         else
             windowOpen = false;
     }
-    void closeSelectPallete() override {}
+    void closeSelectPallete() override { ++paletteCloses; }
+
+    // Questions: what was shown, and how they are answered. The answer comes
+    // while the pass waits: onQuestion when a test gives it, else "置換" with
+    // the proposal as it stands, or with the row candidateRow.
+    std::vector<std::string> loadedTexts, helpTags, offers, settled;
+    std::vector<std::pair<int64_t, std::string>> marks;
+    std::vector<SelectList> selectLists;
+    int paletteCloses = 0;
+    bool manualTicked = false;
+    int candidateRow = 0;
+    std::function<void()> onQuestion;
+
+    void loadCheckText(const std::string& text) override { loadedTexts.push_back(text); }
+    void setReplaceHelpTag(const std::string& tag) override { helpTags.push_back(tag); }
+    void markMatch(int64_t start, const std::string& matchText) override { marks.emplace_back(start, matchText); }
+    void offerReplacement(const std::string& text) override
+    {
+        offers.push_back(text);
+        app_.manualRepStr = text;
+        question();
+    }
+    void makeSelectList(const SelectList& list) override { selectLists.push_back(list); }
+    void showSelectList() override { question(); }
+    bool manualCheckTicked() override { return manualTicked; }
+    int chosenCandidate(std::string& text) override
+    {
+        const SelectList* list = selectLists.empty() ? nullptr : &selectLists.back();
+        const bool exists = list && candidateRow >= 0 && size_t(candidateRow) < list->rows.size();
+        text = exists ? list->rows[size_t(candidateRow)].text : std::string();
+        return exists ? candidateRow : -1;
+    }
+    void settleMatch(const std::string& text) override { settled.push_back(text); }
     void showNotice(const std::string& message, const std::string* sum) override
     {
         if (failNotices)
@@ -99,6 +132,18 @@ public:
     void clearUserCancel() override { cancelChord = false; }
 
 private:
+    void question()
+    {
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+            if (onQuestion) {
+                onQuestion();
+                return;
+            }
+            app_.manualCancel = false;
+            app_.notifyClose = true;
+        });
+    }
+
     AppState& app_;
 };
 
