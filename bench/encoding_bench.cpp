@@ -8,6 +8,7 @@
 // The fixtures are built in a temporary folder from the Debian Reference in
 // Japanese and removed at the end.
 
+#include "bench/BenchSupport.h"
 #include "encoding/core/TextEncoding.h"
 #include "encoding/core/detectKanji.h"
 #include "platform/core/Errors.h"
@@ -40,20 +41,6 @@ double msSince(Clock::time_point start)
 std::string shellQuoted(const fs::path& p)
 {
     return "'" + p.string() + "'";
-}
-
-std::string runOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
 }
 
 std::string readFile(const fs::path& p)
@@ -138,10 +125,10 @@ int main(int argc, char** argv)
     // Fixtures: the reference text in UTF-8, and in CP932 and EUC-JP with the
     // few characters that they cannot hold dropped.
     const fs::path utf8Path = folder / "reference.utf8";
-    writeFile(utf8Path, runOutput("gzip -dc " + shellQuoted(source)));
+    writeFile(utf8Path, tv::bench::commandOutput("gzip -dc " + shellQuoted(source)));
     const std::string utf8Text = readFile(utf8Path);
-    const std::string sjisText = runOutput("iconv -c -f UTF-8 -t CP932 " + shellQuoted(utf8Path) + " 2>/dev/null");
-    const std::string eucText = runOutput("iconv -c -f UTF-8 -t EUC-JP " + shellQuoted(utf8Path) + " 2>/dev/null");
+    const std::string sjisText = tv::bench::commandOutput("iconv -c -f UTF-8 -t CP932 " + shellQuoted(utf8Path) + " 2>/dev/null");
+    const std::string eucText = tv::bench::commandOutput("iconv -c -f UTF-8 -t EUC-JP " + shellQuoted(utf8Path) + " 2>/dev/null");
     std::printf("reference text: %zu bytes UTF-8, %zu CP932, %zu EUC-JP\n", utf8Text.size(), sjisText.size(),
                 eucText.size());
 

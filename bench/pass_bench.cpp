@@ -6,6 +6,7 @@
 // another with PCRE2's JIT, nothing around them) and perl (one s///g per
 // rule). Each figure is printed beside its target.
 
+#include "bench/BenchSupport.h"
 #include "app/core/AppState.h"
 #include "encoding/core/detectKanji.h"
 #include "platform/core/FolderItem.h"
@@ -47,21 +48,6 @@ std::string readAll(const std::string& path)
 void writeAll(const std::string& path, std::string_view bytes)
 {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string gunzip(const std::string& path)
-{
-    const std::string command = "gzip -dc '" + path + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return {};
-    std::string out;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
 }
 
 std::string lfToCr(std::string text)
@@ -284,7 +270,7 @@ int main(int argc, char** argv)
     const std::string source = "/usr/share/debian-reference/debian-reference.ja.txt.gz";
     const std::string work = TV_BENCH_WORK;
 
-    const std::string original = gunzip(source);
+    const std::string original = tv::bench::readText(source);
     const std::string rulesBytes = readAll(dictionary);
     if (original.empty() || rulesBytes.empty()) {
         std::fprintf(stderr, "needs %s (package debian-reference-ja) and %s\n", source.c_str(), dictionary.c_str());

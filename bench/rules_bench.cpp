@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "dictionary/core/DictionaryFormat.h"
 #include "encoding/core/detectKanji.h"
 #include "platform/core/FolderItem.h"
@@ -26,23 +27,7 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-std::string readText(const std::string& path)
-{
-    if (path.size() > 3 && path.compare(path.size() - 3, 3, ".gz") == 0) {
-        std::string command = "gzip -dc '" + path + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return {};
-        std::string out;
-        char buffer[1 << 16];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        ::pclose(pipe);
-        return out;
-    }
-    return FolderItem::fromPath(path).readAll();
-}
+using tv::bench::readText;
 
 // Line ends become CR, as the pass's intake makes them.
 std::string withCrLineEnds(const std::string& text)

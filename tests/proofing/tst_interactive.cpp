@@ -17,6 +17,8 @@
 #include "support/TestServices.h"
 #include "tst_interactive_marks.h"
 
+#include "support/Wait.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,17 +41,7 @@ using tv::test::writeFile;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition)
-{
-    QElapsedTimer guard;
-    guard.start();
-    while (!condition()) {
-        if (guard.elapsed() > 30000)
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
+using tv::test::waitFor;
 
 } // namespace
 

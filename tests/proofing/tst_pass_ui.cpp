@@ -9,6 +9,8 @@
 #include "proofing/ui/grepWindow.h"
 #include "support/TestServices.h"
 
+#include "support/Wait.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,17 +27,7 @@ using namespace tv;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition)
-{
-    QElapsedTimer guard;
-    guard.start();
-    while (!condition()) {
-        if (guard.elapsed() > 30000)
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
+using tv::test::waitFor;
 
 std::string readBytes(const std::string& path)
 {
