@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 #include "platform/core/Errors.h"
@@ -565,11 +566,30 @@ constexpr uint32_t compileFlags(const RegExOptions& o)
 
 } // namespace
 
+// Patterns are looked up by their text without building a key: a pass
+// switches pattern at every rule of every item.
+struct PatternHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
+// One compiled form per combination of the options that change compiling.
+constexpr size_t kFlagForms = 8;
+constexpr size_t flagForm(uint32_t flags)
+{
+    return ((flags & PCRE2_CASELESS) ? 1u : 0u) | ((flags & PCRE2_DOTALL) ? 2u : 0u) |
+           ((flags & PCRE2_UNGREEDY) ? 4u : 0u);
+}
+
 struct RegEx::Impl {
-    std::unordered_map<std::string, std::unique_ptr<Compiled>> cache;
-    // The entry used last, to skip the lookup while a rule runs match by match.
+    std::unordered_map<std::string, std::array<std::unique_ptr<Compiled>, kFlagForms>, PatternHash,
+                       std::equal_to<>>
+        cache;
+    size_t compiled = 0;
+    // The entry used last, to skip the lookup while a rule runs match by match;
+    // its pattern is the cache's own key.
     Compiled* last = nullptr;
-    std::string lastPattern;
+    const std::string* lastPattern = nullptr;
     uint32_t lastFlags = 0;
 
     // The output buffer of the last in-place replacement, kept for the next
@@ -606,19 +626,18 @@ struct RegEx::Impl {
     Compiled& get(const std::string& pattern, const RegExOptions& options)
     {
         const uint32_t flags = compileFlags(options);
-        if (last && flags == lastFlags && pattern == lastPattern)
+        if (last && flags == lastFlags && pattern == *lastPattern)
             return *last;
-        std::string key;
-        key.reserve(pattern.size() + 4);
-        key.append(reinterpret_cast<const char*>(&flags), sizeof flags);
-        key.append(pattern);
-        auto it = cache.find(key);
-        if (it == cache.end()) {
-            auto entry = compileNew(pattern, flags);
-            it = cache.emplace(std::move(key), std::move(entry)).first;
+        auto it = cache.find(std::string_view(pattern));
+        if (it == cache.end())
+            it = cache.try_emplace(pattern).first;
+        std::unique_ptr<Compiled>& slot = it->second[flagForm(flags)];
+        if (!slot) {
+            slot = compileNew(pattern, flags);
+            ++compiled;
         }
-        last = it->second.get();
-        lastPattern = pattern;
+        last = slot.get();
+        lastPattern = &it->first;
         lastFlags = flags;
         return *last;
     }
@@ -671,7 +690,7 @@ void RegEx::compile()
 
 size_t RegEx::compiledCount() const
 {
-    return impl_->cache.size();
+    return impl_->compiled;
 }
 
 std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte, bool notEmptyAtStart)
@@ -700,7 +719,8 @@ size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_v
                           bool all)
 {
     Compiled& c = impl_->get(SearchPattern, Options);
-    const auto parts = parseReplacement(replacement, c.groupCount);
+    // Parsed at the first match: most rules find nothing in most texts.
+    std::vector<ReplacementPart> parts;
     const uint32_t base = Options.MatchEmpty ? 0u : PCRE2_NOTEMPTY;
     size_t position = 0, copied = 0, count = 0;
     bool afterEmpty = false;
@@ -712,8 +732,11 @@ size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_v
         size_t end = std::max<size_t>(ov[1], start);
         // Reserving only grows: libstdc++'s reserve would otherwise shrink a
         // kept buffer to the exact size, and fresh pages cost more than the scan.
-        if (count == 0 && out.capacity() < text.size() + text.size() / 16)
-            out.reserve(text.size() + text.size() / 16);
+        if (count == 0) {
+            parts = parseReplacement(replacement, c.groupCount);
+            if (out.capacity() < text.size() + text.size() / 16)
+                out.reserve(text.size() + text.size() / 16);
+        }
         out.append(text.substr(copied, start - copied));
         appendExpansion(out, parts, replacement, text, ov, c.groupCount);
         copied = end;
