@@ -4,28 +4,19 @@
 #include "proofing/core/DocumentPositions.h"
 #include "proofing/core/SelectList.h"
 
+#include "support/DocumentText.h"
+
 #include <QTextDocument>
 #include <QTest>
 
 #include <string>
 
 using namespace tv;
+using tv::test::asDocument;
+using tv::test::qs;
 
 namespace {
 
-QString qs(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// The text as a document holds it: one "\n" per break.
-QString asDocument(const std::string& text)
-{
-    QString s = qs(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
 
 // Code points of a UTF-8 text, each as its own UTF-8 piece.
 std::vector<std::string> codePoints(const std::string& text)

@@ -11,6 +11,8 @@
 #include "proofing/ui/selectPallete.h"
 #include "tst_interactive_marks.h"
 
+#include "support/DocumentText.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -24,22 +26,12 @@
 #include <memory>
 
 using namespace tv;
+using tv::test::asDocument;
+using tv::test::qs;
 using tv::test::markedRuns;
 
 namespace {
 
-QString qs(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QString asDocument(const std::string& text)
-{
-    QString s = qs(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
 
 
 QString plain(QPlainTextEdit* box)
