@@ -2,6 +2,8 @@
 // of small files (forms, line ends, encodings, malformed lines), the writer's
 // bytes, and a round trip.
 
+#include "support/EncodingNames.h"
+
 #include <QTest>
 
 #include <string>
@@ -13,27 +15,12 @@
 
 using namespace tv;
 
+using tv::test::encodingNamed;
+
 namespace {
 
 std::string str(const QByteArray& b) { return std::string(b.constData(), size_t(b.size())); }
 
-TextEncodingRef encodingNamed(const QByteArray& name)
-{
-    if (name == "UTF-8")
-        return Encodings::UTF8();
-    if (name == "Shift_JIS")
-        return Encodings::ShiftJIS();
-    if (name == "EUC-JP")
-        return Encodings::EUCJP();
-    if (name == "ISO-2022-JP")
-        return Encodings::ISO2022JP();
-    if (name == "UTF-16LE+BOM")
-        return Encodings::UTF16(false, true);
-    if (name == "UTF-16BE")
-        return Encodings::UTF16(true, false);
-    qFatal("unknown encoding %s", name.constData());
-    return nullptr;
-}
 
 QByteArray shown(std::string s)
 {
@@ -219,15 +206,15 @@ void TestDictionaryFormat::readers()
 
     const std::string file = str(bytes);
     if (malformed < 0) {
-        QVERIFY_THROWS_EXCEPTION(EncodingException, parseDictionary(file, encodingNamed(encoding)));
+        QVERIFY_THROWS_EXCEPTION(EncodingException, parseDictionary(file, encodingNamed(encoding.toStdString())));
     } else {
-        EditorDictionary d = parseDictionary(file, encodingNamed(encoding));
+        EditorDictionary d = parseDictionary(file, encodingNamed(encoding.toStdString()));
         QCOMPARE(shown(d.rules), editorRules);
         QCOMPARE(shown(d.frame), frame);
         QCOMPARE(d.malformedLines, malformed);
     }
     PassRuleList rules;
-    parsePassDictionary(file, encodingNamed(encoding), rules);
+    parsePassDictionary(file, encodingNamed(encoding.toStdString()), rules);
     QCOMPARE(shown(rules), passRules);
 }
 
@@ -248,9 +235,9 @@ void TestDictionaryFormat::undecodableLine()
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, encoding);
     const std::string file = str(bytes);
-    QVERIFY_THROWS_EXCEPTION(EncodingException, parseDictionary(file, encodingNamed(encoding)));
+    QVERIFY_THROWS_EXCEPTION(EncodingException, parseDictionary(file, encodingNamed(encoding.toStdString())));
     PassRuleList rules;
-    QVERIFY_THROWS_EXCEPTION(EncodingException, parsePassDictionary(file, encodingNamed(encoding), rules));
+    QVERIFY_THROWS_EXCEPTION(EncodingException, parsePassDictionary(file, encodingNamed(encoding.toStdString()), rules));
 }
 
 void TestDictionaryFormat::ruleOptions_data()

@@ -3,6 +3,8 @@
 
 #include "encoding/core/detectKanji.h"
 
+#include "support/EncodingNames.h"
+
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -39,6 +41,8 @@ namespace Encodings = tv::Encodings;
 Q_DECLARE_METATYPE(DetectKanjiProbe::Detector)
 Q_DECLARE_METATYPE(const TextEncoding*)
 
+using namespace tv::test;
+
 namespace {
 
 constexpr int kSure = tv::detectKanji::sureSign;
@@ -69,12 +73,6 @@ QByteArray asciiWith(int n, int at, const QByteArray& insert)
     return b;
 }
 
-const TextEncoding* sjis() { return Encodings::ShiftJIS().get(); }
-const TextEncoding* euc() { return Encodings::EUCJP().get(); }
-const TextEncoding* jis() { return Encodings::ISO2022JP().get(); }
-const TextEncoding* utf8() { return Encodings::UTF8().get(); }
-const TextEncoding* utf7() { return Encodings::UTF7().get(); }
-const TextEncoding* utf16(bool bigEndian, bool mark) { return Encodings::UTF16(bigEndian, mark).get(); }
 
 } // namespace
 

@@ -6,6 +6,8 @@
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
 
+#include "support/EncodingNames.h"
+
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -16,6 +18,8 @@ using tv::TextEncoding;
 namespace Encodings = tv::Encodings;
 
 Q_DECLARE_METATYPE(const TextEncoding*)
+
+using namespace tv::test;
 
 namespace {
 
@@ -41,12 +45,6 @@ QByteArray utf8Of(uint32_t cp)
     return ba(s);
 }
 
-const TextEncoding* sjis() { return Encodings::ShiftJIS().get(); }
-const TextEncoding* euc() { return Encodings::EUCJP().get(); }
-const TextEncoding* jis() { return Encodings::ISO2022JP().get(); }
-const TextEncoding* utf8() { return Encodings::UTF8().get(); }
-const TextEncoding* utf7() { return Encodings::UTF7().get(); }
-const TextEncoding* utf16(bool bigEndian, bool mark) { return Encodings::UTF16(bigEndian, mark).get(); }
 
 QString label(const TextEncoding* e)
 {

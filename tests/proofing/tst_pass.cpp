@@ -10,6 +10,8 @@
 #include "platform/core/Text.h"
 #include "support/TestServices.h"
 
+#include "support/EncodingNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,6 +24,8 @@
 
 using namespace tv;
 using tv::test::FakePassView;
+
+using tv::test::encodingNamed;
 
 namespace {
 
@@ -61,22 +65,6 @@ std::string withLineEnds(std::string_view text, std::string_view end)
     return out;
 }
 
-TextEncodingRef encodingNamed(const std::string& name)
-{
-    if (name == "UTF-8")
-        return Encodings::UTF8();
-    if (name == "Shift_JIS")
-        return Encodings::ShiftJIS();
-    if (name == "EUC-JP")
-        return Encodings::EUCJP();
-    if (name == "ISO-2022-JP")
-        return Encodings::ISO2022JP();
-    if (name == "UTF-16BE")
-        return Encodings::UTF16(true, true);
-    if (name == "UTF-16LE")
-        return Encodings::UTF16(false, true);
-    return Encodings::UTF7();
-}
 
 } // namespace
 
@@ -190,7 +178,7 @@ void TestPass::roundTrip_data()
 {
     QTest::addColumn<QString>("encoding");
     QTest::addColumn<QString>("lineEnd");
-    for (const char* e : {"UTF-8", "Shift_JIS", "EUC-JP", "ISO-2022-JP", "UTF-16BE", "UTF-16LE"})
+    for (const char* e : {"UTF-8", "Shift_JIS", "EUC-JP", "ISO-2022-JP", "UTF-16BE+BOM", "UTF-16LE+BOM"})
         for (const char* l : {"CR", "LF", "CRLF"})
             QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(e, l))) << e << l;
 }
