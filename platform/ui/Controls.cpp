@@ -1,14 +1,19 @@
 #include "platform/ui/Controls.h"
 
 #include "platform/core/Dispatch.h"
+#include "platform/core/Errors.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace tv {
 
@@ -113,7 +118,18 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::TextArea:
             w = new QPlainTextEdit(text, parent);
             break;
+        case ControlKind::ProgressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setTextVisible(false);
+            w = bar;
+            break;
         }
+        case ControlKind::CheckBox:
+            w = new QCheckBox(text, parent);
+            break;
+        }
+        if (!c.focusOnClick)
+            w->setFocusPolicy(Qt::NoFocus);
         w->setObjectName(QString::fromUtf8(c.name));
         w->setGeometry(c.left, c.top, c.width, c.height);
         QFont font = w->font();
@@ -129,6 +145,40 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         if (c.helpTag)
             w->setToolTip(QString::fromUtf8(c.helpTag));
     }
+}
+
+void layoutControls(QWidget* parent, const std::vector<ControlSpec>& controls, QSize design)
+{
+    const int dx = parent->width() - design.width();
+    const int dy = parent->height() - design.height();
+    for (const ControlSpec& c : controls) {
+        auto* w = parent->findChild<QWidget*>(QString::fromUtf8(c.name), Qt::FindDirectChildrenOnly);
+        if (!w)
+            continue;
+        int left = c.left, top = c.top, width = c.width, height = c.height;
+        if (c.anchor & AnchorRight) {
+            if (c.anchor & AnchorLeft)
+                width += dx;
+            else
+                left += dx;
+        }
+        if (c.anchor & AnchorBottom) {
+            if (c.anchor & AnchorTop)
+                height += dy;
+            else
+                top += dy;
+        }
+        w->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+    }
+}
+
+QWidget* requireControl(const QWidget* parent, const char* name, const QMetaObject& type)
+{
+    if (parent)
+        for (QWidget* w : parent->findChildren<QWidget*>(QString::fromUtf8(name)))
+            if (type.cast(w))
+                return w;
+    throw NilObjectException(std::string("no control ") + name + " of type " + type.className());
 }
 
 void onEvent(QWidget* widget, QEvent::Type type, std::function<bool(QEvent*)> handler)

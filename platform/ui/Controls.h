@@ -1,11 +1,17 @@
 #pragma once
 // Windows' controls described as data: one row per control, in the order the
 // window creates them (later rows lie above earlier ones), with its geometry
-// in pixels of the window's content. Font sizes are pixel sizes, so a layout
-// keeps the proportions it was drawn with whatever the screen's resolution.
+// in pixels of the window's content and the edges it follows when the window
+// is resized. Font sizes are pixel sizes, so a layout keeps the proportions
+// it was drawn with whatever the screen's resolution. After building, a
+// window binds its typed members by name through bindControl, which throws on
+// a name the window does not have.
 
 #include <QColor>
 #include <QEvent>
+
+#include <QSize>
+#include <QWidget>
 
 #include <functional>
 #include <string>
@@ -24,6 +30,20 @@ enum class ControlKind {
     Canvas,         // a plain area that its window paints
     TextField,      // one line to edit
     TextArea,       // several lines to edit
+    ProgressBar,
+    CheckBox,
+};
+
+// The edges of the window a control follows when the window is resized: a
+// control anchored left and right stretches with the width, one anchored
+// right only moves with the right edge; likewise top and bottom.
+enum Anchor : unsigned {
+    AnchorLeft = 1,
+    AnchorTop = 2,
+    AnchorRight = 4,
+    AnchorBottom = 8,
+    AnchorTopLeft = AnchorLeft | AnchorTop,
+    AnchorAll = AnchorLeft | AnchorTop | AnchorRight | AnchorBottom,
 };
 
 struct ControlSpec {
@@ -41,10 +61,26 @@ struct ControlSpec {
     const char* color = nullptr;  // "#RRGGBB"; nullptr: the palette's
     bool isDefault = false;       // the default push button
     const char* helpTag = nullptr;
+    unsigned anchor = AnchorTopLeft;
+    bool focusOnClick = true;     // false: a click leaves the focus where it is
 };
 
 // Creates the controls inside the parent, each named by its objectName.
 void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls);
+
+// Places every control of the table for the parent's present size, from the
+// size the table was drawn for, by each control's anchors.
+void layoutControls(QWidget* parent, const std::vector<ControlSpec>& controls, QSize design);
+
+// The parent's child control of that name and type; throws
+// NilObjectException when there is none, so that a misspelt name fails where
+// the window binds it, not later where it is used.
+QWidget* requireControl(const QWidget* parent, const char* name, const QMetaObject& type);
+template <class T>
+T* bindControl(const QWidget* parent, const char* name)
+{
+    return static_cast<T*>(requireControl(parent, name, T::staticMetaObject));
+}
 
 // Sets a control's text colour.
 void setTextColor(QWidget* control, const QColor& color);

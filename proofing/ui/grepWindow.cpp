@@ -27,55 +27,41 @@ const char* const kLabelFont = "Hiragino Kaku Gothic Pro";
 const char* const kButtonFont = "Lucida Grande";
 const char* const kTextFont = "Osaka";
 
-// How a control follows the window's edges when the window is resized.
-enum Anchor { Fixed = 0, LeftRight = 1, ToRight = 2, ToBottom = 4, All = 8 };
-
-struct Placement {
-    const char* name;
-    int left, top, width, height;
-    int anchor;
-};
-
-// The design, 351 x 338, in the order the window creates its controls.
-const std::vector<Placement>& placements()
-{
-    static const std::vector<Placement> table = {
-        {"StaticText1", 17, 14, 69, 20, Fixed},
-        {"StaticText2", 17, 40, 69, 20, Fixed},
-        {"grepProgress", 17, 91, 216, 12, LeftRight},
-        {"cancelButton", 241, 86, 93, 20, ToRight},
-        {"StaticText3", 17, 66, 69, 20, Fixed},
-        {"replaceCount", 92, 63, 234, 20, Fixed},
-        {"replaceButton", 261, 301, 73, 20, ToRight | ToBottom},
-        {"skipButton", 156, 301, 93, 20, ToRight | ToBottom},
-        {"manualCheck", 15, 301, 116, 20, ToBottom},
-        {"replaceField", 88, 36, 248, 21, LeftRight},
-        {"checkTextBox", 16, 121, 319, 171, All},
-        {"replaceText", 92, 36, 253, 22, LeftRight},
-        {"searchText", 92, 11, 244, 20, LeftRight},
-    };
-    return table;
-}
-
-const std::vector<ControlSpec>& labelsAndButtons()
+// The design, 351 x 338, in the order the window creates its controls: the
+// later ones lie above the earlier ones.
+const std::vector<ControlSpec>& controlTable()
 {
     static const std::vector<ControlSpec> table = {
         {.kind = ControlKind::Label, .name = "StaticText1", .text = "検索文字列：", .left = 17, .top = 14,
             .width = 69, .height = 20, .family = kLabelFont, .pixelSize = 12},
         {.kind = ControlKind::Label, .name = "StaticText2", .text = "置換文字列：", .left = 17, .top = 40,
             .width = 69, .height = 20, .family = kLabelFont, .pixelSize = 12},
+        {.kind = ControlKind::ProgressBar, .name = "grepProgress", .left = 17, .top = 91, .width = 216,
+            .height = 12, .anchor = AnchorLeft | AnchorTop | AnchorRight},
         {.kind = ControlKind::PushButton, .name = "cancelButton", .text = "キャンセル", .left = 241, .top = 86,
-            .width = 93, .height = 20, .family = kButtonFont, .pixelSize = 13, .helpTag = "校正をキャンセルします。"},
+            .width = 93, .height = 20, .family = kButtonFont, .pixelSize = 13, .helpTag = "校正をキャンセルします。",
+            .anchor = AnchorTop | AnchorRight},
         {.kind = ControlKind::Label, .name = "StaticText3", .text = "置換した数：", .left = 17, .top = 66,
             .width = 69, .height = 20, .family = kLabelFont, .pixelSize = 12},
         {.kind = ControlKind::Label, .name = "replaceCount", .left = 92, .top = 63, .width = 234, .height = 20,
             .family = kTextFont, .pixelSize = 12},
         {.kind = ControlKind::PushButton, .name = "replaceButton", .text = "置換", .left = 261, .top = 301,
             .width = 73, .height = 20, .family = kButtonFont, .pixelSize = 13, .isDefault = true,
-            .helpTag = "置換して次を検索します。"},
+            .helpTag = "置換して次を検索します。", .anchor = AnchorRight | AnchorBottom},
         {.kind = ControlKind::PushButton, .name = "skipButton", .text = "次を検索", .left = 156, .top = 301,
             .width = 93, .height = 20, .family = kButtonFont, .pixelSize = 13,
-            .helpTag = "スキップして次を検索します。置換は行われません。"},
+            .helpTag = "スキップして次を検索します。置換は行われません。", .anchor = AnchorRight | AnchorBottom},
+        {.kind = ControlKind::CheckBox, .name = "manualCheck", .text = "確認を終了する", .left = 15, .top = 301,
+            .width = 116, .height = 20, .family = kButtonFont, .helpTag = "この確認ダイアログを出さないようにします。",
+            .anchor = AnchorLeft | AnchorBottom},
+        {.kind = ControlKind::TextArea, .name = "replaceField", .left = 88, .top = 36, .width = 248, .height = 21,
+            .helpTag = "置換する文字列です。", .anchor = AnchorLeft | AnchorTop | AnchorRight},
+        {.kind = ControlKind::TextArea, .name = "checkTextBox", .left = 16, .top = 121, .width = 319,
+            .height = 171, .family = kTextFont, .pixelSize = 12, .anchor = AnchorAll},
+        {.kind = ControlKind::Label, .name = "replaceText", .left = 92, .top = 36, .width = 253, .height = 22,
+            .family = kTextFont, .pixelSize = 12, .anchor = AnchorLeft | AnchorTop | AnchorRight},
+        {.kind = ControlKind::Label, .name = "searchText", .left = 92, .top = 11, .width = 244, .height = 20,
+            .family = kTextFont, .pixelSize = 12, .anchor = AnchorLeft | AnchorTop | AnchorRight},
     };
     return table;
 }
@@ -148,51 +134,29 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
     w->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     w->setWindowTitle(QStringLiteral(" "));
     w->resize(designWidth, designHeight);
-    buildControls(w, labelsAndButtons());
+    buildControls(w, controlTable());
+    ui_.searchText = bindControl<QLabel>(w, "searchText");
+    ui_.replaceText = bindControl<QLabel>(w, "replaceText");
+    ui_.replaceCount = bindControl<QLabel>(w, "replaceCount");
+    ui_.grepProgress = bindControl<QProgressBar>(w, "grepProgress");
+    ui_.cancelButton = bindControl<QPushButton>(w, "cancelButton");
+    ui_.skipButton = bindControl<QPushButton>(w, "skipButton");
+    ui_.replaceButton = bindControl<QPushButton>(w, "replaceButton");
+    ui_.manualCheck = bindControl<QCheckBox>(w, "manualCheck");
+    ui_.replaceField = bindControl<QPlainTextEdit>(w, "replaceField");
+    ui_.checkTextBox = bindControl<QPlainTextEdit>(w, "checkTextBox");
 
-    auto* progress = new QProgressBar(w);
-    progress->setObjectName(QStringLiteral("grepProgress"));
-    progress->setTextVisible(false);
-    progress->setRange(0, 0);
-    progress->setValue(0);
-
-    auto* check = new QCheckBox(QStringLiteral("確認を終了する"), w);
-    check->setObjectName(QStringLiteral("manualCheck"));
-    check->setToolTip(QStringLiteral("この確認ダイアログを出さないようにします。"));
-    check->setFont(QFont(QString::fromUtf8(kButtonFont), -1));
-
-    auto* field = new QPlainTextEdit(w);
-    field->setObjectName(QStringLiteral("replaceField"));
-    field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    field->setToolTip(QStringLiteral("置換する文字列です。"));
-    field->hide();
-
+    ui_.grepProgress->setRange(0, 0);
+    ui_.grepProgress->setValue(0);
+    ui_.replaceField->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ui_.replaceField->hide();
     // A plain text box lays out only the lines an edit touches, so marking
     // and replacing matches in a long text stays cheap; its characters still
     // take colours and underlines.
-    auto* box = new QPlainTextEdit(w);
-    box->setObjectName(QStringLiteral("checkTextBox"));
-    box->setReadOnly(true);
+    ui_.checkTextBox->setReadOnly(true);
     // Read-only, but with its insertion point shown at the match.
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    {
-        QFont f(QString::fromUtf8(kTextFont));
-        f.setPixelSize(12);
-        box->setFont(f);
-    }
-
-    for (const char* name : {"replaceText", "searchText"}) {
-        auto* label = new QLabel(w);
-        label->setObjectName(QString::fromUtf8(name));
-        label->setTextFormat(Qt::PlainText);
-        QFont f(QString::fromUtf8(kTextFont));
-        f.setPixelSize(12);
-        label->setFont(f);
-    }
-    for (const char* name : {"replaceCount"})
-        if (auto* label = w->findChild<QLabel*>(QString::fromUtf8(name)))
-            label->setTextFormat(Qt::PlainText);
+    ui_.checkTextBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    ui_.checkTextBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     w->resized = [this] {
         Event_Resizing();
@@ -204,8 +168,7 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
         // else "キャンセル".
         if (e->key() != Qt::Key_Escape)
             return false;
-        QWidget* skip = control("skipButton");
-        if (skip && skip->isVisible())
+        if (ui_.skipButton && ui_.skipButton->isVisible())
             skipButton_Action();
         else
             cancelButton_Action();
@@ -213,19 +176,28 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
     };
     setWidget(w);
 
-    auto click = [this](const char* name, void (grepWindow::*action)()) {
-        auto* b = controlAs<QPushButton>(name);
+    auto click = [this](QPushButton* b, void (grepWindow::*action)()) {
         QObject::connect(b, &QPushButton::clicked, b, [this, action] { guarded([&] { (this->*action)(); }); });
     };
-    click("cancelButton", &grepWindow::cancelButton_Action);
-    click("skipButton", &grepWindow::skipButton_Action);
-    click("replaceButton", &grepWindow::replaceButton_Action);
+    click(ui_.cancelButton, &grepWindow::cancelButton_Action);
+    click(ui_.skipButton, &grepWindow::skipButton_Action);
+    click(ui_.replaceButton, &grepWindow::replaceButton_Action);
 
     Event_Open();
     w->show();
 }
 
 grepWindow::~grepWindow() = default;
+
+QPlainTextEdit* grepWindow::checkTextBox() const
+{
+    return ui_.checkTextBox;
+}
+
+QPushButton* grepWindow::replaceButton() const
+{
+    return ui_.replaceButton;
+}
 
 void grepWindow::Event_Open()
 {
@@ -254,28 +226,8 @@ void grepWindow::Event_Open()
 
 void grepWindow::layoutControls()
 {
-    QWidget* w = widget();
-    if (!w)
-        return;
-    const int dx = w->width() - designWidth;
-    const int dy = w->height() - designHeight;
-    for (const Placement& p : placements()) {
-        QWidget* c = control(p.name);
-        if (!c)
-            continue;
-        int left = p.left, top = p.top, width = p.width, height = p.height;
-        if (p.anchor & LeftRight)
-            width += dx;
-        if (p.anchor & ToRight)
-            left += dx;
-        if (p.anchor & ToBottom)
-            top += dy;
-        if (p.anchor & All) {
-            width += dx;
-            height += dy;
-        }
-        c->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
-    }
+    if (QWidget* w = widget())
+        tv::layoutControls(w, controlTable(), QSize(designWidth, designHeight));
 }
 
 void grepWindow::Event_Resizing()
@@ -315,13 +267,13 @@ void grepWindow::moveSelectList()
 
 void grepWindow::loadCheckText(const std::string& text)
 {
-    if (auto* box = controlAs<QPlainTextEdit>("checkTextBox"))
+    if (QPlainTextEdit* box = ui_.checkTextBox)
         CheckText::of(box).load(text, fontOfSlot(FontSlotConfirm));
 }
 
 void grepWindow::setReplaceHelpTag(const std::string& tag)
 {
-    if (QWidget* field = control("replaceField")) {
+    if (QWidget* field = ui_.replaceField) {
         field->setToolTip(qs(tag));
         field->setWhatsThis(qs(tag));
     }
@@ -332,7 +284,7 @@ void grepWindow::markMatch(int64_t start, const std::string& matchText)
     selStart = static_cast<int32_t>(start);
     selLength = static_cast<int32_t>(Len(matchText));
     selText = matchText;
-    if (auto* box = controlAs<QPlainTextEdit>("checkTextBox")) {
+    if (QPlainTextEdit* box = ui_.checkTextBox) {
         CheckText& text = CheckText::of(box);
         text.setInsertionPoint(start);
         text.mark(start, selLength);
@@ -343,7 +295,7 @@ void grepWindow::offerReplacement(const std::string& text)
 {
     setReplaceField(text);
     flush();
-    if (auto* field = controlAs<QPlainTextEdit>("replaceField")) {
+    if (QPlainTextEdit* field = ui_.replaceField) {
         field->selectAll();
         widget()->activateWindow();
         field->setFocus(Qt::OtherFocusReason);
@@ -353,13 +305,13 @@ void grepWindow::offerReplacement(const std::string& text)
 bool grepWindow::manualCheckTicked()
 {
     flush();
-    auto* check = controlAs<QCheckBox>("manualCheck");
+    QCheckBox* check = ui_.manualCheck;
     return check && check->isEnabled() && check->isChecked();
 }
 
 void grepWindow::settleMatch(const std::string& text)
 {
-    auto* box = controlAs<QPlainTextEdit>("checkTextBox");
+    QPlainTextEdit* box = ui_.checkTextBox;
     if (!box)
         return;
     CheckText& shown = CheckText::of(box);
@@ -389,7 +341,7 @@ void grepWindow::replaceButton_Action()
 {
     AppState& app = appState();
     app.manualCancel = false;
-    if (auto* field = controlAs<QPlainTextEdit>("replaceField"))
+    if (QPlainTextEdit* field = ui_.replaceField)
         app.manualRepStr = field->toPlainText().toStdString();
     app.notifyClose = true;
 }
@@ -399,7 +351,7 @@ void grepWindow::applyForm(bool expand, bool isSelectRep)
     QWidget* w = widget();
     if (!w)
         return;
-    const char* confirmControls[] = {"manualCheck", "replaceButton", "skipButton", "checkTextBox"};
+    QWidget* const confirmControls[] = {ui_.manualCheck, ui_.replaceButton, ui_.skipButton, ui_.checkTextBox};
     // The limits move the window on their way; only the user's resizing
     // sets the expanded height.
     switchingForm_ = true;
@@ -412,26 +364,26 @@ void grepWindow::applyForm(bool expand, bool isSelectRep)
             const int height = wideWinSize;
             w->setMaximumHeight(32000);
             w->setMinimumHeight(designHeight);
-            for (const char* name : confirmControls)
-                if (QWidget* c = control(name))
+            for (QWidget* c : confirmControls)
+                if (c)
                     c->show();
             w->resize(w->width(), height);
         }
-        if (QWidget* c = control("replaceText"))
+        if (QWidget* c = ui_.replaceText)
             c->setVisible(isSelectRep);
-        if (QWidget* c = control("replaceField"))
+        if (QWidget* c = ui_.replaceField)
             c->setVisible(!isSelectRep);
         return;
     }
     w->setMinimumHeight(compactHeight);
     w->setMaximumHeight(compactHeight);
     w->resize(w->width(), compactHeight);
-    for (const char* name : confirmControls)
-        if (QWidget* c = control(name))
+    for (QWidget* c : confirmControls)
+        if (c)
             c->hide();
-    if (QWidget* c = control("replaceField"))
+    if (QWidget* c = ui_.replaceField)
         c->hide();
-    if (QWidget* c = control("replaceText"))
+    if (QWidget* c = ui_.replaceText)
         c->show();
     setManualCheck(false, false);
 }
@@ -461,25 +413,25 @@ void grepWindow::flush()
         setTitle(*p.title);
         p.title.reset();
     }
-    if (auto* bar = controlAs<QProgressBar>("grepProgress")) {
+    if (QProgressBar* bar = ui_.grepProgress) {
         // The range first, so that a value beyond the old maximum holds.
         if (bar->maximum() != p.maximum)
             bar->setRange(0, p.maximum);
         if (bar->value() != p.value)
             bar->setValue(p.value);
     }
-    auto label = [this](const char* name, const std::string& text) {
-        if (auto* l = controlAs<QLabel>(name)) {
+    auto label = [](QLabel* l, const std::string& text) {
+        if (l) {
             const QString t = qs(text);
             if (l->text() != t)
                 l->setText(t);
         }
     };
-    label("searchText", p.searchText);
-    label("replaceText", p.replaceText);
-    label("replaceCount", p.replaceCount);
+    label(ui_.searchText, p.searchText);
+    label(ui_.replaceText, p.replaceText);
+    label(ui_.replaceCount, p.replaceCount);
     if (p.replaceField) {
-        if (auto* field = controlAs<QPlainTextEdit>("replaceField")) {
+        if (QPlainTextEdit* field = ui_.replaceField) {
             const QString t = qs(*p.replaceField);
             if (field->toPlainText() != t)
                 field->setPlainText(t);
@@ -487,7 +439,7 @@ void grepWindow::flush()
         p.replaceField.reset();
     }
     if (p.check) {
-        if (auto* check = controlAs<QCheckBox>("manualCheck")) {
+        if (QCheckBox* check = ui_.manualCheck) {
             check->setEnabled(p.check->first);
             check->setChecked(p.check->second);
         }
@@ -546,42 +498,42 @@ void grepWindow::setManualCheck(bool enabled, bool checked)
 int grepWindow::progressValue()
 {
     flush();
-    auto* bar = controlAs<QProgressBar>("grepProgress");
+    QProgressBar* bar = ui_.grepProgress;
     return bar ? bar->value() : pending_->value;
 }
 
 int grepWindow::progressMaximum()
 {
     flush();
-    auto* bar = controlAs<QProgressBar>("grepProgress");
+    QProgressBar* bar = ui_.grepProgress;
     return bar ? bar->maximum() : pending_->maximum;
 }
 
 std::string grepWindow::searchText()
 {
     flush();
-    auto* l = controlAs<QLabel>("searchText");
+    QLabel* l = ui_.searchText;
     return l ? l->text().toStdString() : pending_->searchText;
 }
 
 std::string grepWindow::replaceText()
 {
     flush();
-    auto* l = controlAs<QLabel>("replaceText");
+    QLabel* l = ui_.replaceText;
     return l ? l->text().toStdString() : pending_->replaceText;
 }
 
 std::string grepWindow::replaceCount()
 {
     flush();
-    auto* l = controlAs<QLabel>("replaceCount");
+    QLabel* l = ui_.replaceCount;
     return l ? l->text().toStdString() : pending_->replaceCount;
 }
 
 std::string grepWindow::replaceField()
 {
     flush();
-    auto* f = controlAs<QPlainTextEdit>("replaceField");
+    QPlainTextEdit* f = ui_.replaceField;
     return f ? f->toPlainText().toStdString() : pending_->replaceField.value_or(std::string());
 }
 

@@ -11,10 +11,17 @@
 
 #include "platform/ui/Window.h"
 
+#include <QPointer>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace tv {
@@ -92,6 +99,11 @@ public:
     // Places the candidate palette beside the insertion point and shows it.
     void moveSelectList();
 
+    // The text with the match and the button that confirms it, for the
+    // candidate palette; null once the window has closed.
+    QPlainTextEdit* checkTextBox() const;
+    QPushButton* replaceButton() const;
+
     void Event_Open();
     void Event_Moved();
     void Event_Resizing();
@@ -106,6 +118,15 @@ private:
     // The palette follows the window while a candidate rule asks.
     void keepPaletteBeside();
     void layoutControls();
+
+    // The controls, bound once the window is built; null once it has closed.
+    struct Controls {
+        QPointer<QLabel> searchText, replaceText, replaceCount;
+        QPointer<QProgressBar> grepProgress;
+        QPointer<QPushButton> cancelButton, skipButton, replaceButton;
+        QPointer<QCheckBox> manualCheck;
+        QPointer<QPlainTextEdit> replaceField, checkTextBox;
+    } ui_;
 
     struct Pending;
     std::unique_ptr<Pending> pending_;

@@ -144,6 +144,8 @@ selectPallete::selectPallete() : Window("selectPallete")
         [this] { guarded([this] { selectList_Change(); }); });
 
     setWidget(w);
+    list_ = table;
+    selNumber_ = digits;
     selectList_Open();
 }
 
@@ -151,7 +153,7 @@ selectPallete::~selectPallete() = default;
 
 QTableWidget* selectPallete::list() const
 {
-    return controlAs<QTableWidget>("selectList");
+    return list_;
 }
 
 void selectPallete::selectList_Open()
@@ -161,7 +163,7 @@ void selectPallete::selectList_Open()
         t->setFont(font);
         t->verticalHeader()->setDefaultSectionSize(lineHeight());
     }
-    if (QWidget* digits = control("selNumber"))
+    if (QWidget* digits = selNumber_)
         digits->setFont(font);
 }
 
@@ -197,7 +199,7 @@ void selectPallete::fill(const SelectList& rows)
     t->setVerticalScrollBarPolicy(n > visibleRows ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     w->setFixedSize(width, height);
     t->setGeometry(digitColumn, 0, width - digitColumn, height + 1);
-    if (QWidget* digits = control("selNumber"))
+    if (QWidget* digits = selNumber_)
         digits->setGeometry(3, 0, 14, std::max(165, visibleRows * h + h));
     t->scrollToTop();
     setListIndex(0);
@@ -290,7 +292,7 @@ void selectPallete::focusList()
 void selectPallete::selectList_Change()
 {
     grepWindow* g = grepWindow::openInstance();
-    auto* box = g ? g->controlAs<QPlainTextEdit>("checkTextBox") : nullptr;
+    auto* box = g ? g->checkTextBox() : nullptr;
     const int row = ListIndex();
     if (!box || row < 0)
         return;
@@ -356,13 +358,13 @@ void selectPallete::selectList_DoubleClick()
 void selectPallete::pushReplace()
 {
     grepWindow* g = grepWindow::openInstance();
-    if (auto* button = g ? g->controlAs<QPushButton>("replaceButton") : nullptr)
+    if (auto* button = g ? g->replaceButton() : nullptr)
         button->click();
 }
 
 void moveSelectList(grepWindow& window)
 {
-    auto* box = window.controlAs<QPlainTextEdit>("checkTextBox");
+    QPlainTextEdit* box = window.checkTextBox();
     if (!box)
         return;
     const QFont font = fontOfSlot(FontSlotConfirm);

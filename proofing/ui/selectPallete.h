@@ -12,6 +12,8 @@
 #include "platform/ui/Window.h"
 #include "proofing/core/SelectList.h"
 
+#include <QPointer>
+
 #include <string>
 
 class QKeyEvent;
@@ -76,6 +78,9 @@ private:
     // A key other than the space bar has stepped while the bar is down:
     // nothing more happens until the bar comes up.
     bool heldStep_ = false;
+    // The controls; null once the window has closed.
+    QPointer<QTableWidget> list_;
+    QPointer<QWidget> selNumber_;
 };
 
 // grepWindow.moveSelectList: places the palette below the insertion point of

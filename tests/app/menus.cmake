@@ -1,5 +1,0 @@
-tv_add_test(tst_menus SOURCES tst_menus.cpp ShellFixture.h LIBS tv_app_ui)
-tv_add_test(tst_commands SOURCES tst_commands.cpp ShellFixture.h LIBS tv_app_ui)
-tv_add_test(tst_dialogs SOURCES tst_dialogs.cpp ShellFixture.h LIBS tv_app_ui)
-tv_add_test(tst_marks SOURCES tst_marks.cpp ShellFixture.h LIBS tv_app_ui)
-tv_add_test(tst_filereference SOURCES tst_filereference.cpp LIBS tv_app_core)

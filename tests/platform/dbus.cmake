@@ -1,1 +1,0 @@
-tv_add_test(tst_dbus DBUS SOURCES tst_dbus.cpp LIBS tv_platform_ui)

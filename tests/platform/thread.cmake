@@ -1,1 +1,0 @@
-tv_add_test(tst_thread SOURCES tst_thread.cpp LIBS tv_platform)

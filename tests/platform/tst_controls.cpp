@@ -1,0 +1,106 @@
+// Windows' control tables: binding typed members by name, and the anchors
+// that place controls when a window is resized.
+
+#include "platform/core/Errors.h"
+#include "platform/ui/Controls.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+using namespace tv;
+
+namespace {
+
+const std::vector<ControlSpec>& table()
+{
+    static const std::vector<ControlSpec> t = {
+        {.kind = ControlKind::Label, .name = "fixed", .text = "ラベル", .left = 10, .top = 10, .width = 50, .height = 20},
+        {.kind = ControlKind::TextField, .name = "stretch", .left = 70, .top = 10, .width = 100, .height = 22,
+            .anchor = AnchorLeft | AnchorTop | AnchorRight},
+        {.kind = ControlKind::PushButton, .name = "corner", .text = "OK", .left = 120, .top = 160, .width = 70,
+            .height = 20, .anchor = AnchorRight | AnchorBottom},
+        {.kind = ControlKind::TextArea, .name = "grows", .left = 10, .top = 40, .width = 180, .height = 100,
+            .anchor = AnchorAll},
+        {.kind = ControlKind::CheckBox, .name = "low", .text = "確認", .left = 10, .top = 160, .width = 80,
+            .height = 20, .anchor = AnchorLeft | AnchorBottom, .focusOnClick = false},
+    };
+    return t;
+}
+
+} // namespace
+
+class TestControls : public QObject {
+    Q_OBJECT
+private slots:
+    void bindsByNameAndType()
+    {
+        QWidget w;
+        buildControls(&w, table());
+        QCOMPARE(bindControl<QLineEdit>(&w, "stretch")->objectName(), QStringLiteral("stretch"));
+        QCOMPARE(bindControl<QLabel>(&w, "fixed")->text(), QStringLiteral("ラベル"));
+        QCOMPARE(bindControl<QCheckBox>(&w, "low")->focusPolicy(), Qt::NoFocus);
+        // A widget's base class binds too.
+        QVERIFY(bindControl<QWidget>(&w, "corner"));
+    }
+
+    void misspeltOrMistypedNameThrows_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("misspelt") << "strech";
+        QTest::newRow("other kind") << "fixed";
+        QTest::newRow("empty") << "";
+    }
+    void misspeltOrMistypedNameThrows()
+    {
+        QFETCH(QString, name);
+        QWidget w;
+        buildControls(&w, table());
+        const std::string n = name.toStdString();
+        QVERIFY_THROWS_EXCEPTION(NilObjectException, bindControl<QPushButton>(&w, n.c_str()));
+        QVERIFY_THROWS_EXCEPTION(NilObjectException, bindControl<QPushButton>(nullptr, "corner"));
+    }
+
+    void anchorsFollowTheEdges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("design");
+        QTest::addColumn<QRect>("grown");  // window 60 wider, 40 higher
+        QTest::addColumn<QRect>("shrunk"); // window 50 narrower, 30 lower
+        QTest::newRow("top left stays") << "fixed" << QRect(10, 10, 50, 20) << QRect(10, 10, 50, 20)
+                                        << QRect(10, 10, 50, 20);
+        QTest::newRow("left and right stretch") << "stretch" << QRect(70, 10, 100, 22) << QRect(70, 10, 160, 22)
+                                                << QRect(70, 10, 50, 22);
+        QTest::newRow("right and bottom move") << "corner" << QRect(120, 160, 70, 20) << QRect(180, 200, 70, 20)
+                                               << QRect(70, 130, 70, 20);
+        QTest::newRow("all four stretch") << "grows" << QRect(10, 40, 180, 100) << QRect(10, 40, 240, 140)
+                                          << QRect(10, 40, 130, 70);
+        QTest::newRow("bottom only moves down") << "low" << QRect(10, 160, 80, 20) << QRect(10, 200, 80, 20)
+                                                << QRect(10, 130, 80, 20);
+    }
+    void anchorsFollowTheEdges()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, design);
+        QFETCH(QRect, grown);
+        QFETCH(QRect, shrunk);
+        QWidget w;
+        w.resize(200, 200);
+        buildControls(&w, table());
+        QWidget* c = bindControl<QWidget>(&w, name.toUtf8().constData());
+        layoutControls(&w, table(), QSize(200, 200));
+        QCOMPARE(c->geometry(), design);
+        w.resize(260, 240);
+        layoutControls(&w, table(), QSize(200, 200));
+        QCOMPARE(c->geometry(), grown);
+        w.resize(150, 170);
+        layoutControls(&w, table(), QSize(200, 200));
+        QCOMPARE(c->geometry(), shrunk);
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"
