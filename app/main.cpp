@@ -1,11 +1,15 @@
 #include "app/ui/App.h"
+#include "dictionary/ui/dicEdit.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Services.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBusService.h"
 #include "platform/ui/QtServices.h"
 #include "platform/ui/Termination.h"
+#include "preferences/ui/prefWindow.h"
 #include "proofing/ui/PassWindows.h"
+#include "trial/ui/grepWizardWindow.h"
+#include "workspace/ui/workSpace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,6 +42,11 @@ int main(int argc, char** argv)
     int status = 0;
     {
         tv::App app;
+        // The windows the shell opens, each registered by its class name.
+        tv::registerDictionaryEditor();
+        tv::registerWorkspaceWindow();
+        tv::registerPreferencesWindow();
+        tv::registerTrialPalette();
         // Every starter's start step runs a pass with its real windows.
         tv::installPassStarter();
         tv::DBusService events(

@@ -1,6 +1,6 @@
 #include "app/ui/AboutBox.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "app/ui/Pictures.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Services.h"
@@ -106,7 +106,7 @@ void aboutWin::Event_Open()
 
 void aboutWin::PushButton1_Action()
 {
-    app().EnableMenuItems();
+    shell().EnableMenuItems();
     Close();
 }
 

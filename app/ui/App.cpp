@@ -4,16 +4,12 @@
 #include "app/core/FileReference.h"
 #include "app/ui/AboutBox.h"
 #include "app/ui/MenuItems.h"
-#include "dictionary/ui/dicEdit.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
-#include "preferences/ui/prefWindow.h"
-#include "trial/ui/grepWizardWindow.h"
-#include "workspace/ui/workSpace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,6 +83,7 @@ App::App()
 {
     theApp = this;
     registerAppState(this);
+    registerShell(this);
     menuBar_ = std::make_unique<tv::MenuBar>();
     menuBar_->build(menuTable());
     menuBar_->setDispatcher([this](const std::string& name, int index) { dispatchMenu(name, index); });
@@ -111,8 +108,10 @@ App::~App()
     workSpaceWin.clear();
     Window::releaseAll();
     delete frame_.data();
-    if (theApp == this)
+    if (theApp == this) {
         theApp = nullptr;
+        registerShell(nullptr);
+    }
 }
 
 void App::bindMenuHandler(const std::string& itemName, std::function<bool(int)> handler)
@@ -447,7 +446,7 @@ bool App::openEditor(const std::string& name)
         }
         yieldToOthers();
     }
-    dicEditWin.push_back(openWindow<dicEdit>());
+    dicEditWin.push_back(makeWindowAs<DictionaryEditorWindow>("dicEdit"));
     return false;
 }
 
@@ -463,9 +462,9 @@ bool App::_dicEditList_Action(int index)
 
 // ---- Window-opening commands
 
-std::shared_ptr<workSpace> App::newWorkSpace()
+std::shared_ptr<WorkspaceWindow> App::newWorkSpace()
 {
-    return openWindow<workSpace>();
+    return makeWindowAs<WorkspaceWindow>("workSpace");
 }
 
 bool App::_newWorkspace_Action()
@@ -489,7 +488,7 @@ bool App::_openWorkspace_Action()
     }
     // The same file is the same file system object, whatever path led to it.
     for (size_t i = 0; i < workSpaceWin.size(); ++i) {
-        workSpace& w = *workSpaceWin[i];
+        WorkspaceWindow& w = *workSpaceWin[i];
         if (w.isOpen() && sameFile(w.workSpaceItem, openFolderItem)) {
             w.Show();
             return true;
@@ -502,7 +501,7 @@ bool App::_openWorkspace_Action()
 
 bool App::_prefMenu_Action()
 {
-    openWindow<prefWindow>();
+    makeWindow("prefWindow");
     return false;
 }
 
@@ -513,7 +512,7 @@ bool App::_dummy_Action(int)
 
 bool App::_helpWizardMenu_Action()
 {
-    grepWizardWindow::instance().Show();
+    makeWindow("grepWizardWindow")->Show();
     return false;
 }
 

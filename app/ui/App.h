@@ -3,9 +3,7 @@
 // menu bar and every application-level menu command, the frame window, the
 // window registries, start-up and shut-down.
 
-#include "app/core/AppState.h"
-#include "platform/ui/MenuBar.h"
-#include "platform/ui/Window.h"
+#include "app/ui/Shell.h"
 
 #include <QObject>
 #include <QPointer>
@@ -20,28 +18,20 @@
 namespace tv {
 
 class App;
-class dicEdit;
-class workSpace;
 App& app();
 
 // The five menus, as data.
 const std::vector<MenuBar::ItemSpec>& menuTable();
 
-class App : public QObject, public AppState {
+class App : public QObject, public Shell {
     Q_OBJECT
 public:
     App();
     ~App() override;
 
-    tv::MenuBar& MenuBar() { return *menuBar_; }
+    tv::MenuBar& MenuBar() override { return *menuBar_; }
     // The frame window that carries the menu bar.
     QMainWindow* MDIWindow() const { return frame_.data(); }
-
-    // The workspace windows opened so far, in the order they were opened.
-    std::vector<std::shared_ptr<workSpace>> workSpaceWin;
-    // The dictionary editors opened so far; closed ones stay until the next
-    // editor command.
-    std::vector<std::shared_ptr<dicEdit>> dicEditWin;
 
     // Work from outside the menus (defined in AppCommands.cpp): an
     // application event (class, ID, the parameter "dict", the direct object
@@ -52,7 +42,7 @@ public:
 
     // Makes a new workspace window, which takes App.openFolderItem when it
     // opens; the caller appends it to workSpaceWin.
-    std::shared_ptr<workSpace> newWorkSpace();
+    std::shared_ptr<WorkspaceWindow> newWorkSpace();
 
     // The start-up of the event loop's first turn, and the shut-down.
     void Event_Open();
@@ -81,21 +71,13 @@ public:
     bool _prefMenu_Action();
     bool _helpWizardMenu_Action();
 
-    // Rewrites the ten recent-document captions from resentFileList.
-    void makeResentList();
-    void SetWindowModified(Window& window, bool modified);
-    bool IsWindowModified(Window& window);
-    // Ties the window to its file (a nil file unties it). A file that cannot
-    // be referenced leaves the window as it was.
-    void DocumentFile(Window& window, const FolderItem& file);
-
-    // The folder "Dictionary" and "Script" beside the application.
-    FolderItem dictionaryFolder() const;
-    FolderItem scriptFolder() const;
-
-    // The menu refresh: every item usable exactly when its AutoEnable is on,
-    // then the application's enabling step, then the front window's.
-    void EnableMenuItems();
+    void makeResentList() override;
+    void SetWindowModified(Window& window, bool modified) override;
+    bool IsWindowModified(Window& window) override;
+    void DocumentFile(Window& window, const FolderItem& file) override;
+    FolderItem dictionaryFolder() const override;
+    FolderItem scriptFolder() const override;
+    void EnableMenuItems() override;
 
     // The quit command (FileQuit, or closing the frame window). Refused while
     // a pass runs; every window is asked to close through its own question,
@@ -108,7 +90,7 @@ public:
     int exitStatus() const { return exitStatus_; }
 
     // Binds an application handler to a menu item's name.
-    void bindMenuHandler(const std::string& itemName, std::function<bool(int)> handler);
+    void bindMenuHandler(const std::string& itemName, std::function<bool(int)> handler) override;
     bool handlesMenu(const std::string& itemName) const { return handlers_.count(itemName) != 0; }
     // Runs a chosen menu item: the application's handler when it binds the
     // name, else the front window's.

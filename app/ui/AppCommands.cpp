@@ -3,8 +3,6 @@
 
 #include "app/ui/App.h"
 
-#include "workspace/ui/workSpace.h"
-
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
@@ -84,7 +82,7 @@ void App::Event_OpenDocument(const FolderItem& item)
         std::string type = item.MacType();
         if (textEquals(type, "wksp")) {
             openFolderItem = item;
-            if (std::shared_ptr<workSpace> w = newWorkSpace())
+            if (std::shared_ptr<WorkspaceWindow> w = newWorkSpace())
                 workSpaceWin.push_back(w);
             return;
         }

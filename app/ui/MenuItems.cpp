@@ -1,6 +1,6 @@
 #include "app/ui/MenuItems.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "platform/core/Errors.h"
 
 namespace tv {
@@ -9,7 +9,7 @@ namespace {
 
 MenuItem& named(const char* name)
 {
-    MenuItem* it = app().MenuBar().item(name);
+    MenuItem* it = shell().MenuBar().item(name);
     if (!it)
         throw NilObjectException(std::string("no menu item ") + name);
     return *it;
@@ -17,7 +17,7 @@ MenuItem& named(const char* name)
 
 MenuItem& member(const char* name, int index)
 {
-    MenuItem* it = app().MenuBar().item(name, index);
+    MenuItem* it = shell().MenuBar().item(name, index);
     if (!it)
         throw NilObjectException(std::string("no menu item ") + name + "(" + std::to_string(index) + ")");
     return *it;

@@ -1,6 +1,6 @@
 #include "app/ui/SharedDialogs.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
@@ -239,7 +239,7 @@ void isSaveSheet::ShowModal(Window* over)
 
 bool cancelCloseForChanges(Window& window, const std::function<bool()>& save)
 {
-    App& a = app();
+    Shell& a = shell();
     if (!a.IsWindowModified(window))
         return false;
     isSaveSheet::instance().ShowModal(&window);

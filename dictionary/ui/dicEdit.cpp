@@ -1,8 +1,7 @@
 #include "dictionary/ui/dicEdit.h"
 
-#include "app/ui/App.h"
 #include "app/ui/MenuItems.h"
-#include "app/ui/SharedDialogs.h"
+#include "app/ui/Shell.h"
 #include "platform/core/Text.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/FocusTracker.h"
@@ -27,19 +26,22 @@ const std::vector<ControlSpec>& editorControls()
 
 } // namespace
 
-dicEdit::dicEdit() : Window("dicEdit")
+dicEdit::dicEdit() : DictionaryEditorWindow("dicEdit")
 {
-    App& a = app();
+    Shell& a = shell();
     auto* window = new QMainWindow;
     window->resize(573, 502);
     a.MenuBar().attachTo(window->menuBar());
     auto* content = new QWidget(window);
     window->setCentralWidget(content);
     buildControls(content, editorControls());
+    findField_ = bindControl<QLineEdit>(content, "findField");
+    repField_ = bindControl<QLineEdit>(content, "repField");
+    guideField_ = bindControl<QLineEdit>(content, "guideField");
     setWidget(window);
-    const std::pair<const char*, int> fields[] = {{"findField", 1}, {"repField", 2}, {"guideField", 7}};
-    for (const auto& [name, code] : fields)
-        trackFocus(control(name), code, &a.editFieldNo, [] { app().EnableMenuItems(); });
+    const std::pair<QLineEdit*, int> fields[] = {{findField_, 1}, {repField_, 2}, {guideField_, 7}};
+    for (const auto& [field, code] : fields)
+        trackFocus(field, code, &a.editFieldNo, [] { shell().EnableMenuItems(); });
     bindMenuHandler("winclose", [this](int) { return _winclose_Action(); });
     bindMenuHandler("fileSave", [this](int) { return _fileSave_Action(); });
     bindMenuHandler("selectAllMenu", [this](int) { return _selectAllMenu_Action(); });
@@ -49,20 +51,20 @@ dicEdit::dicEdit() : Window("dicEdit")
 
 void dicEdit::Event_Open()
 {
-    App& a = app();
+    Shell& a = shell();
     editDic = a.editDic;
     a.editFieldNo = 0;
-    a.SetWindowModified(*this, false);
+    setModified(false);
     FolderItem file = a.dictionaryFolder().Child(editDic);
     if (file && file.Exists()) {
         setTitle(file.DisplayName());
-        a.DocumentFile(*this, file);
+        tieToFile(file);
     }
 }
 
 void dicEdit::Event_Close()
 {
-    App& a = app();
+    Shell& a = shell();
     editDic.clear();
     if (QWidget* w = widget()) {
         QRect g = w->geometry();
@@ -70,11 +72,6 @@ void dicEdit::Event_Close()
             + Str(int64_t(g.height()));
     }
     a.EnableMenuItems();
-}
-
-bool dicEdit::Event_CancelClose()
-{
-    return cancelCloseForChanges(*this, [this] { return doDicSave(); });
 }
 
 void dicEdit::Event_EnableMenuItems()
@@ -91,22 +88,20 @@ bool dicEdit::_winclose_Action()
 
 bool dicEdit::_fileSave_Action()
 {
-    // The mark goes only with a save that went through.
-    if (doDicSave())
-        app().SetWindowModified(*this, false);
+    saveCommand();
     return true;
 }
 
 bool dicEdit::_selectAllMenu_Action()
 {
-    const char* name = nullptr;
-    switch (app().editFieldNo) {
-    case 1: name = "findField"; break;
-    case 2: name = "repField"; break;
-    case 7: name = "guideField"; break;
+    QLineEdit* field = nullptr;
+    switch (shell().editFieldNo) {
+    case 1: field = findField_; break;
+    case 2: field = repField_; break;
+    case 7: field = guideField_; break;
     default: return true;
     }
-    if (auto* field = controlAs<QLineEdit>(name))
+    if (field)
         field->selectAll();
     return true;
 }
@@ -115,6 +110,11 @@ bool dicEdit::doDicSave()
 {
     // This form holds no rules of its own, so there is nothing to write.
     return true;
+}
+
+void registerDictionaryEditor()
+{
+    registerWindowFactory("dicEdit", [] { return openWindow<dicEdit>(); });
 }
 
 } // namespace tv

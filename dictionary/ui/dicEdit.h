@@ -4,25 +4,23 @@
 // question and what it leaves behind when it closes; it does not read or
 // write rules.
 
-#include "platform/ui/Window.h"
+#include "app/ui/DocumentWindow.h"
+
+#include <QPointer>
 
 #include <string>
 
-class QMainWindow;
+class QLineEdit;
 
 namespace tv {
 
-class dicEdit : public Window {
+class dicEdit : public DictionaryEditorWindow {
 public:
     // Makes the window, which opens on App.editDic and shows itself.
     dicEdit();
 
-    // The file name of the dictionary it edits; empty once it has closed.
-    std::string editDic;
-
     void Event_Open();
     void Event_Close() override;
-    bool Event_CancelClose() override;
     void Event_EnableMenuItems() override;
 
     bool _winclose_Action();
@@ -31,6 +29,15 @@ public:
 
     // Writes the dictionary; true when it has been saved.
     virtual bool doDicSave();
+
+protected:
+    bool saveDocument() override { return doDicSave(); }
+
+private:
+    QPointer<QLineEdit> findField_, repField_, guideField_;
 };
+
+// Lets the shell open dictionary editors (class "dicEdit").
+void registerDictionaryEditor();
 
 } // namespace tv

@@ -124,7 +124,9 @@ std::shared_ptr<T> openWindow()
 template <class T>
 class SingleWindow {
 public:
-    static T& get()
+    static T& get() { return *shared(); }
+    // The same, shared.
+    static std::shared_ptr<T> shared()
     {
         std::shared_ptr<T>& s = slot();
         if (!s || !s->isOpen()) {
@@ -132,7 +134,7 @@ public:
             s = std::make_shared<T>();
             Window::release(std::move(old));
         }
-        return *s;
+        return s;
     }
     // The instance that exists now, open or closed, without making one.
     static T* existing() { return slot().get(); }

@@ -1,6 +1,6 @@
 #include "preferences/ui/prefWindow.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "app/ui/Pictures.h"
 #include "platform/core/Text.h"
 #include "platform/ui/Controls.h"
@@ -31,7 +31,7 @@ const std::vector<ControlSpec>& fieldControls()
 
 prefWindow::prefWindow() : Window("prefWindow")
 {
-    App& a = app();
+    Shell& a = shell();
     auto* window = new QMainWindow;
     window->setWindowTitle(QStringLiteral("環境設定"));
     window->resize(460, 200);
@@ -44,16 +44,21 @@ prefWindow::prefWindow() : Window("prefWindow")
     auto* content = new QWidget(window);
     window->setCentralWidget(content);
     buildControls(content, fieldControls());
+    typeField_ = bindControl<QLineEdit>(content, "typeField");
+    extensionField_ = bindControl<QLineEdit>(content, "extensionField");
+    appendField_ = bindControl<QLineEdit>(content, "appendField");
+    creatorField_ = bindControl<QLineEdit>(content, "creatorField");
+    prefToolbar_ = toolbar;
     setWidget(window);
     prefToolbar_Open();
-    const std::pair<const char*, int> fields[] = {
-        {"typeField", 3}, {"extensionField", 4}, {"appendField", 5}, {"creatorField", 6}};
-    for (const auto& [name, code] : fields)
-        trackFocus(control(name), code, &a.editFieldNo, [] { app().EnableMenuItems(); });
-    controlAs<QLineEdit>("typeField")->setText(QString::fromStdString(a.prefFileType));
-    controlAs<QLineEdit>("extensionField")->setText(QString::fromStdString(a.prefFileExtension));
-    controlAs<QLineEdit>("appendField")->setText(QString::fromStdString(NthField(a.prefExtension, "\t", 1)));
-    controlAs<QLineEdit>("creatorField")->setText(QString::fromStdString(a.prefCreator));
+    const std::pair<QLineEdit*, int> fields[] = {
+        {typeField_, 3}, {extensionField_, 4}, {appendField_, 5}, {creatorField_, 6}};
+    for (const auto& [field, code] : fields)
+        trackFocus(field, code, &a.editFieldNo, [] { shell().EnableMenuItems(); });
+    typeField_->setText(QString::fromStdString(a.prefFileType));
+    extensionField_->setText(QString::fromStdString(a.prefFileExtension));
+    appendField_->setText(QString::fromStdString(NthField(a.prefExtension, "\t", 1)));
+    creatorField_->setText(QString::fromStdString(a.prefCreator));
     bindMenuHandler("winclose", [this](int) { return _winclose_Action(); });
     bindMenuHandler("selectAllMenu", [this](int) { return _selectAllMenu_Action(); });
     Show();
@@ -61,7 +66,9 @@ prefWindow::prefWindow() : Window("prefWindow")
 
 void prefWindow::prefToolbar_Open()
 {
-    auto* toolbar = widget()->findChild<QToolBar*>(QStringLiteral("prefToolbar"));
+    QToolBar* toolbar = prefToolbar_;
+    if (!toolbar)
+        return;
     const std::pair<const char*, const QPixmap& (*)()> buttons[] = {
         {"校正の設定", &editfindreplace},
         {"フィルタ", &documentopen},
@@ -75,7 +82,7 @@ void prefWindow::prefToolbar_Open()
 
 void prefWindow::Event_Close()
 {
-    App& a = app();
+    Shell& a = shell();
     a.doPrefSave();
     a.EnableMenuItems();
 }
@@ -88,17 +95,22 @@ bool prefWindow::_winclose_Action()
 
 bool prefWindow::_selectAllMenu_Action()
 {
-    const char* name = nullptr;
-    switch (app().editFieldNo) {
-    case 3: name = "typeField"; break;
-    case 4: name = "extensionField"; break;
-    case 5: name = "appendField"; break;
-    case 6: name = "creatorField"; break;
+    QLineEdit* field = nullptr;
+    switch (shell().editFieldNo) {
+    case 3: field = typeField_; break;
+    case 4: field = extensionField_; break;
+    case 5: field = appendField_; break;
+    case 6: field = creatorField_; break;
     default: return true;
     }
-    if (auto* field = controlAs<QLineEdit>(name))
+    if (field)
         field->selectAll();
     return true;
+}
+
+void registerPreferencesWindow()
+{
+    registerWindowFactory("prefWindow", [] { return openWindow<prefWindow>(); });
 }
 
 } // namespace tv

@@ -6,6 +6,11 @@
 
 #include "platform/ui/Window.h"
 
+#include <QPointer>
+
+class QLineEdit;
+class QToolBar;
+
 namespace tv {
 
 class prefWindow : public Window {
@@ -18,6 +23,13 @@ public:
 
     bool _winclose_Action();
     bool _selectAllMenu_Action();
+
+private:
+    QPointer<QToolBar> prefToolbar_;
+    QPointer<QLineEdit> typeField_, extensionField_, appendField_, creatorField_;
 };
+
+// Lets the shell open preferences windows (class "prefWindow").
+void registerPreferencesWindow();
 
 } // namespace tv

@@ -1,6 +1,6 @@
 #include "proofing/ui/PassWindows.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "app/ui/SharedDialogs.h"
 #include "platform/core/Dispatch.h"
 #include "proofing/core/proof.h"
@@ -52,10 +52,10 @@ protected:
 // turn shows the same.
 bool recentRefreshPosted = false;
 
-App* application()
+Shell* application()
 {
     try {
-        return &app();
+        return &shell();
     } catch (...) {
         return nullptr;
     }
@@ -241,7 +241,7 @@ void GrepWindowView::showNotice(const std::string& message, const std::string* s
 
 void GrepWindowView::refreshMenus()
 {
-    if (App* a = application())
+    if (Shell* a = application())
         a->EnableMenuItems();
 }
 
@@ -255,7 +255,7 @@ void GrepWindowView::makeResentList()
         [] {
             recentRefreshPosted = false;
             guarded([] {
-                if (App* a = application())
+                if (Shell* a = application())
                     a->makeResentList();
             });
         },

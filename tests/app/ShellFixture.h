@@ -6,6 +6,7 @@
 #include "platform/core/FolderItem.h"
 #include "support/Files.h"
 #include "support/TestServices.h"
+#include "support/Windows.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -17,13 +18,13 @@
 
 namespace tv::test {
 
-struct Shell {
+struct StartedShell {
     QTemporaryDir dir {QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_shell-XXXXXX")};
     TestServices seam;
     std::unique_ptr<App> app;
 
     // Starts with these dictionaries in the folder "Dictionary".
-    explicit Shell(const QStringList& dictionaries = {"a.dict", "b.dict", "c.dict"})
+    explicit StartedShell(const QStringList& dictionaries = {"a.dict", "b.dict", "c.dict"})
     {
         ::mkdir(appFolder().c_str(), 0777);
         ::mkdir(dictFolder().c_str(), 0777);
@@ -32,11 +33,12 @@ struct Shell {
             writeFile(dictFolder() + "/" + name.toStdString(), "");
         FolderItem::overrideApplicationFolder(appFolder());
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root() + "/config"));
+        registerAllWindows();
         app = std::make_unique<App>();
         app->Event_Open();
         QApplication::processEvents();
     }
-    ~Shell()
+    ~StartedShell()
     {
         app.reset();
         // Window objects let go of at the last turn go now.

@@ -16,11 +16,11 @@
 #include <unistd.h>
 
 using namespace tv;
-using tv::test::Shell;
+using tv::test::StartedShell;
 
 namespace {
 
-QList<int> checkedMembers(Shell& s)
+QList<int> checkedMembers(StartedShell& s)
 {
     QList<int> out;
     for (int i = 1; MenuItem* it = s.app->MenuBar().item("dicList", i); ++i)
@@ -29,7 +29,7 @@ QList<int> checkedMembers(Shell& s)
     return out;
 }
 
-QStringList names(Shell& s, const char* array)
+QStringList names(StartedShell& s, const char* array)
 {
     QStringList out;
     for (int i = 1; MenuItem* it = s.app->MenuBar().item(array, i); ++i)
@@ -69,7 +69,7 @@ private slots:
     void choosingTheCurrentDictionary()
     {
         QFETCH(int, chosen);
-        Shell s;
+        StartedShell s;
         QCOMPARE(checkedMembers(s), QList<int> {1});
         s.choose("dicList", chosen);
         QCOMPARE(checkedMembers(s), QList<int> {chosen});
@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(bool, listedNew);
         QFETCH(QString, commandKey);
-        Shell s(dictionaries(listed));
+        StartedShell s(dictionaries(listed));
         s.choose("dicList", 2);
         std::string before = test::readFile(s.dictFolder() + "/d02.dict");
         s.seam.saveAnswers.push_back(answer.isEmpty() ? FolderItem() : s.item(answer.toStdString()));
@@ -127,7 +127,7 @@ private slots:
 
     void editorRegistry()
     {
-        Shell s;
+        StartedShell s;
         // The current dictionary and its own item reach the same window.
         s.choose("dicSelectedEdit");
         QCOMPARE(int(s.app->dicEditWin.size()), 1);
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(int(s.app->dicEditWin.size()), 2);
         // A closed editor stays listed until the next editor command, which
         // drops it and makes a new window for its name.
-        std::shared_ptr<dicEdit> first = s.app->dicEditWin[0];
+        std::shared_ptr<DictionaryEditorWindow> first = s.app->dicEditWin[0];
         first->Close();
         QCOMPARE(first->editDic, std::string());
         QCOMPARE(int(s.app->dicEditWin.size()), 2);
@@ -156,10 +156,10 @@ private slots:
 
     void raisingOneEditorDropsTheClosedOnes()
     {
-        Shell s;
+        StartedShell s;
         s.app->_dicEditList_Action(1);
         s.app->_dicEditList_Action(2);
-        std::shared_ptr<dicEdit> b = s.app->dicEditWin[1];
+        std::shared_ptr<DictionaryEditorWindow> b = s.app->dicEditWin[1];
         s.app->dicEditWin[0]->Close();
         QVERIFY(s.app->_dicEditList_Action(2));
         QCOMPARE(int(s.app->dicEditWin.size()), 1);
@@ -168,22 +168,22 @@ private slots:
 
     void editorOfAMissingFileOpensEmpty()
     {
-        Shell s;
+        StartedShell s;
         ::unlink((s.dictFolder() + "/b.dict").c_str());
         s.app->_dicEditList_Action(2);
-        dicEdit& editor = *s.app->dicEditWin[0];
+        DictionaryEditorWindow& editor = *s.app->dicEditWin[0];
         QVERIFY(editor.isOpen());
         QCOMPARE(editor.Title(), std::string());
         QCOMPARE(editor.filePath(), std::string());
         s.app->_dicEditList_Action(3);
-        dicEdit& other = *s.app->dicEditWin[1];
+        DictionaryEditorWindow& other = *s.app->dicEditWin[1];
         QCOMPARE(other.Title(), std::string("c.dict"));
         QCOMPARE(other.filePath(), s.dictFolder() + "/c.dict");
     }
 
     void untitledWorkspacesAreNumbered()
     {
-        Shell s;
+        StartedShell s;
         s.choose("newWorkspace");
         s.choose("newWorkspace");
         QCOMPARE(s.app->workSpaceWin[0]->Title(), std::string("新規ワークスペース 1"));
@@ -196,7 +196,7 @@ private slots:
 
     void openingAWorkspaceFile()
     {
-        Shell s;
+        StartedShell s;
         test::writeFile(s.root() + "/job.work", "Tesvora Workspace,0,0,300,200\r\r");
         QVERIFY(::link((s.root() + "/job.work").c_str(), (s.root() + "/same.work").c_str()) == 0);
         test::writeFile(s.root() + "/other.work", "Tesvora Workspace,0,0,300,200\r\r");
@@ -206,7 +206,7 @@ private slots:
         // The untitled workspace is no longer listed, though still open.
         QCOMPARE(int(s.app->workSpaceWin.size()), 1);
         QCOMPARE(openWindowsOf("workSpace"), 2);
-        workSpace& job = *s.app->workSpaceWin[0];
+        WorkspaceWindow& job = *s.app->workSpaceWin[0];
         QCOMPARE(job.Title(), std::string("ワークスペース \"job.work\""));
         QCOMPARE(job.filePath(), s.root() + "/job.work");
         // The same file by another name raises the open window.
@@ -228,7 +228,7 @@ private slots:
 
     void cancelledOpenDialogChangesNothing()
     {
-        Shell s;
+        StartedShell s;
         s.choose("newWorkspace");
         QVERIFY(!s.app->_openWorkspace_Action());
         QCOMPARE(int(s.app->workSpaceWin.size()), 1);
@@ -246,7 +246,7 @@ private slots:
     {
         QFETCH(QString, item);
         QFETCH(int, index);
-        Shell s;
+        StartedShell s;
         s.app->prefFileType = "TEXT";
         QByteArray name = item.toLatin1();
         s.app->dispatchMenu(name.toStdString(), index);
@@ -264,7 +264,7 @@ private slots:
 
     void onePalette()
     {
-        Shell s;
+        StartedShell s;
         s.choose("helpWizardMenu");
         grepWizardWindow* first = &grepWizardWindow::instance();
         s.choose("helpWizardMenu");
@@ -277,7 +277,7 @@ private slots:
 
     void aboutBox()
     {
-        Shell s;
+        StartedShell s;
         aboutWin* box = aboutWin::existing();
         QVERIFY(box);
         QVERIFY(!box->widget()->isVisible());

@@ -18,7 +18,7 @@
 #include <QTimer>
 
 using namespace tv;
-using tv::test::Shell;
+using tv::test::StartedShell;
 
 namespace {
 
@@ -88,7 +88,7 @@ class TestDialogs : public QObject {
 private slots:
     void noticeShowsItselfWhenMade()
     {
-        Shell s;
+        StartedShell s;
         s.app->notifyClose = true;
         notifySheet& sheet = notifySheet::instance();
         QVERIFY(sheet.widget()->isVisible());
@@ -102,7 +102,7 @@ private slots:
 
     void aSecondNoticeReplacesTheTexts()
     {
-        Shell s;
+        StartedShell s;
         notifySheet& first = notifySheet::instance();
         first.setNotifyMsg("one");
         first.setNotifySum("detail");
@@ -131,7 +131,7 @@ private slots:
     void everyWayTheNoticeGoesReleasesTheWorker()
     {
         QFETCH(QString, how);
-        Shell s;
+        StartedShell s;
         s.choose("dicSelectedEdit");
         QApplication::processEvents();
         Window* editor = Window::front();
@@ -169,7 +169,7 @@ private slots:
 
     void noticeWithoutAnyWindowStandsAlone()
     {
-        Shell s;
+        StartedShell s;
         QVERIFY(!Window::front());
         notifySheet& sheet = notifySheet::instance();
         QVERIFY(sheet.widget()->isVisible());
@@ -190,7 +190,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, answer);
-        Shell s;
+        StartedShell s;
         s.app->isSaveResult = "stale";
         isSaveSheet& sheet = isSaveSheet::instance();
         QCOMPARE(sheet.widget()->size(), QSize(376, 114));
@@ -225,7 +225,7 @@ private slots:
         QFETCH(bool, asked);
         QFETCH(int, saves);
         QFETCH(bool, closed);
-        Shell s;
+        StartedShell s;
         s.app->editDic = "a.dict";
         auto editor = std::make_shared<Editor>();
         editor->saveSucceeds = saveSucceeds;
@@ -251,7 +251,7 @@ private slots:
 
     void aFailedSaveStopsTheQuit()
     {
-        Shell s;
+        StartedShell s;
         s.app->editDic = "a.dict";
         auto editor = std::make_shared<Editor>();
         editor->saveSucceeds = false;
@@ -272,7 +272,7 @@ private slots:
     void saveCommandKeepsTheMarkWhenTheSaveFails()
     {
         QFETCH(bool, saveSucceeds);
-        Shell s;
+        StartedShell s;
         s.app->editDic = "a.dict";
         auto editor = std::make_shared<Editor>();
         editor->saveSucceeds = saveSucceeds;
@@ -285,9 +285,9 @@ private slots:
 
     void workspaceAsksToo()
     {
-        Shell s;
+        StartedShell s;
         s.choose("newWorkspace");
-        workSpace& w = *s.app->workSpaceWin[0];
+        WorkspaceWindow& w = *s.app->workSpaceWin[0];
         s.app->SetWindowModified(w, true);
         answerWith("cancelButton");
         QVERIFY(!w.Close());

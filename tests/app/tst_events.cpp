@@ -2,6 +2,7 @@
 // clipboard commands, with the dialog seam answering.
 
 #include "app/ui/App.h"
+#include "support/Windows.h"
 #include "platform/core/FolderItem.h"
 #include "support/TestServices.h"
 
@@ -47,6 +48,7 @@ struct Program {
         FolderItem::overrideApplicationFolder(root + "/app");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root + "/config"));
         AppState::setPassStarter([this](AppState&) { ++passes; });
+        test::registerAllWindows();
         app = std::make_unique<App>();
         app->Event_Open();
     }

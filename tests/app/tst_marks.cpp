@@ -10,7 +10,7 @@
 #include <QTest>
 
 using namespace tv;
-using tv::test::Shell;
+using tv::test::StartedShell;
 
 namespace {
 
@@ -47,7 +47,7 @@ private slots:
         QFETCH(QList<bool>, writes);
         QFETCH(qint64, version);
         QFETCH(bool, marked);
-        Shell s;
+        StartedShell s;
         s.seam.systemVersion = version;
         Doc doc("memo");
         Doc other("other");
@@ -74,7 +74,7 @@ private slots:
     {
         QFETCH(QString, title);
         QFETCH(bool, withFile);
-        Shell s;
+        StartedShell s;
         Doc doc;
         doc.setTitle(title.toStdString());
         if (withFile)
@@ -87,7 +87,7 @@ private slots:
 
     void windowTiedToItsFile()
     {
-        Shell s;
+        StartedShell s;
         Doc doc("d");
         FolderItem file = FolderItem::fromPath(s.dictFolder() + "/b.dict");
         s.app->DocumentFile(doc, file);

@@ -18,7 +18,7 @@
 #include <QTest>
 
 using namespace tv;
-using tv::test::Shell;
+using tv::test::StartedShell;
 
 namespace {
 
@@ -35,7 +35,7 @@ QStringList onScreen(QMenu* menu, const QString& indent)
     return out;
 }
 
-QStringList usable(Shell& s, const QStringList& probes)
+QStringList usable(StartedShell& s, const QStringList& probes)
 {
     QStringList out;
     for (const QString& p : probes) {
@@ -89,7 +89,7 @@ class TestMenus : public QObject {
 private slots:
     void fiveMenusInOrder()
     {
-        Shell s {QStringList()};
+        StartedShell s {QStringList()};
         QStringList seen;
         for (MenuItem* title : s.app->MenuBar().menuTitles()) {
             seen << QString::fromStdString(title->Name());
@@ -196,7 +196,7 @@ private slots:
     {
         QFETCH(QString, raw);
         QFETCH(QString, shown);
-        Shell s;
+        StartedShell s;
         MenuItem& it = s.menu("dicList", 1);
         it.setText(raw.toStdString());
         QCOMPARE(QString::fromStdString(it.Text()), raw);
@@ -206,7 +206,7 @@ private slots:
 
     void arraysGrowBehindTheirLastMember()
     {
-        Shell s {QStringList()};
+        StartedShell s {QStringList()};
         tv::MenuBar& bar = s.app->MenuBar();
         // Member 0 of each array is the separator the menu bar made.
         for (const char* array : {"dicList", "dicEditList", "resentListMenu", "dummy"}) {
@@ -231,7 +231,7 @@ private slots:
 
     void accessorsReachSubmenusAndRaiseForMissingMembers()
     {
-        Shell s;
+        StartedShell s;
         QCOMPARE(clearResent().Name(), std::string("clearResent"));
         QCOMPARE(resentListMenu(10).Index(), 10);
         QCOMPARE(dicSelectedEdit().Text(), std::string("選択中の辞書"));
@@ -280,7 +280,7 @@ private slots:
         QFETCH(bool, working);
         QFETCH(int, field);
         QFETCH(QStringList, enabled);
-        Shell s;
+        StartedShell s;
         s.app->resentFileList[0] = "memo.txt\t/tmp/memo.txt";
         s.app->makeResentList();
         const char* command = front == "dicEdit" ? "dicSelectedEdit"
@@ -305,7 +305,7 @@ private slots:
 
     void aWindowStepDoesNotOutliveItsWindow()
     {
-        Shell s;
+        StartedShell s;
         s.choose("helpWizardMenu");
         QApplication::processEvents();
         s.app->EnableMenuItems();
@@ -320,7 +320,7 @@ private slots:
 
     void refreshBeforeAMenuShows()
     {
-        Shell s;
+        StartedShell s;
         s.app->isWorking = true;
         QVERIFY(fileopen().Enabled());
         QMetaObject::invokeMethod(s.app->MenuBar().menuTitles()[0]->submenu(), "aboutToShow");
@@ -329,7 +329,7 @@ private slots:
 
     void refreshWhenTheActiveWindowChanges()
     {
-        Shell s;
+        StartedShell s;
         s.choose("helpWizardMenu");
         s.app->EnableMenuItems();
         QVERIFY(!fileSave().Enabled());
@@ -341,7 +341,7 @@ private slots:
 
     void refreshBeforeAShortcutActs()
     {
-        Shell s;
+        StartedShell s;
         Probe probe;
         QApplication::processEvents();
         QVERIFY(QTest::qWaitForWindowActive(probe.widget()));
@@ -353,7 +353,7 @@ private slots:
 
     void shortcutsReachAWindowWithoutAMenuBar()
     {
-        Shell s;
+        StartedShell s;
         s.choose("helpWizardMenu");
         grepWizardWindow& palette = grepWizardWindow::instance();
         QApplication::processEvents();
@@ -374,7 +374,7 @@ private slots:
     {
         QFETCH(QString, item);
         QFETCH(bool, toWindow);
-        Shell s;
+        StartedShell s;
         s.seam.saveAnswers.push_back(FolderItem()); // newdic's dialog: cancelled
         Probe probe;
         QApplication::processEvents();
@@ -384,7 +384,7 @@ private slots:
 
     void anUnusableItemIsNotDispatched()
     {
-        Shell s;
+        StartedShell s;
         Probe probe;
         QApplication::processEvents();
         s.app->isWorking = true;
@@ -397,7 +397,7 @@ private slots:
 
     void frameWindowKeepsTheFrontWindow()
     {
-        Shell s;
+        StartedShell s;
         s.choose("dicSelectedEdit");
         QApplication::processEvents();
         Window* editor = Window::front();
@@ -435,7 +435,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QStringList, captions);
         QFETCH(QList<bool>, usable);
-        Shell s;
+        StartedShell s;
         for (int i = 0; i < 10; ++i)
             s.app->resentFileList[size_t(i)] = entries[i].toStdString();
         s.app->makeResentList();
@@ -448,7 +448,7 @@ private slots:
 
     void clearingTheRecentList()
     {
-        Shell s;
+        StartedShell s;
         for (int i = 0; i < 3; ++i)
             s.app->resentFileList[size_t(i)] = "f" + std::to_string(i) + "\t/x/f" + std::to_string(i);
         s.app->makeResentList();
@@ -486,7 +486,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, field);
         QFETCH(int, code);
-        Shell s;
+        StartedShell s;
         s.choose(command.toLatin1().constData());
         QApplication::processEvents();
         Window* w = Window::front();
@@ -510,7 +510,7 @@ private slots:
 
     void selectAllActsOnTheNamedField()
     {
-        Shell s;
+        StartedShell s;
         s.choose("dicSelectedEdit");
         QApplication::processEvents();
         Window* editor = Window::front();

@@ -1,6 +1,6 @@
 #include "trial/ui/grepWizardWindow.h"
 
-#include "app/ui/App.h"
+#include "app/ui/Shell.h"
 #include "app/ui/MenuItems.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/FocusTracker.h"
@@ -36,17 +36,20 @@ grepWizardWindow* grepWizardWindow::existing()
 
 grepWizardWindow::grepWizardWindow() : Window("grepWizardWindow")
 {
-    App& a = app();
+    Shell& a = shell();
     // A palette: no menu bar of its own; the menus' shortcuts reach it.
     auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
             | Qt::WindowCloseButtonHint);
     window->setWindowTitle(QStringLiteral("お試し検索パレット"));
     window->resize(778, 498);
     buildControls(window, paletteControls());
+    source_ = bindControl<QPlainTextEdit>(window, "source");
+    find_ = bindControl<QLineEdit>(window, "find");
+    replace_ = bindControl<QLineEdit>(window, "replace");
     setWidget(window);
-    const std::pair<const char*, int> fields[] = {{"source", 10}, {"find", 11}, {"replace", 12}};
-    for (const auto& [name, code] : fields)
-        trackFocus(control(name), code, &a.editFieldNo, [] { app().EnableMenuItems(); });
+    const std::pair<QWidget*, int> fields[] = {{source_, 10}, {find_, 11}, {replace_, 12}};
+    for (const auto& [field, code] : fields)
+        trackFocus(field, code, &a.editFieldNo, [] { shell().EnableMenuItems(); });
     bindMenuHandler("selectAllMenu", [this](int) { return _selectAllMenu_Action(); });
     bindMenuHandler("winclose", [this](int) { return _winclose_Action(); });
     Show();
@@ -59,15 +62,18 @@ void grepWizardWindow::Event_EnableMenuItems()
 
 bool grepWizardWindow::_selectAllMenu_Action()
 {
-    switch (app().editFieldNo) {
+    switch (shell().editFieldNo) {
     case 10:
-        if (auto* f = controlAs<QPlainTextEdit>("source"))
-            f->selectAll();
+        if (source_)
+            source_->selectAll();
         break;
     case 11:
+        if (find_)
+            find_->selectAll();
+        break;
     case 12:
-        if (auto* f = controlAs<QLineEdit>(app().editFieldNo == 11 ? "find" : "replace"))
-            f->selectAll();
+        if (replace_)
+            replace_->selectAll();
         break;
     default:
         break;
@@ -79,6 +85,11 @@ bool grepWizardWindow::_winclose_Action()
 {
     Close();
     return true;
+}
+
+void registerTrialPalette()
+{
+    registerWindowFactory("grepWizardWindow", [] { return SingleWindow<grepWizardWindow>::shared(); });
 }
 
 } // namespace tv

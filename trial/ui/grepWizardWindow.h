@@ -5,6 +5,11 @@
 
 #include "platform/ui/Window.h"
 
+#include <QPointer>
+
+class QLineEdit;
+class QPlainTextEdit;
+
 namespace tv {
 
 class grepWizardWindow : public Window {
@@ -18,6 +23,13 @@ public:
     void Event_EnableMenuItems() override;
     bool _selectAllMenu_Action();
     bool _winclose_Action();
+
+private:
+    QPointer<QPlainTextEdit> source_;
+    QPointer<QLineEdit> find_, replace_;
 };
+
+// Lets the shell open the palette (class "grepWizardWindow").
+void registerTrialPalette();
 
 } // namespace tv

@@ -1,8 +1,7 @@
 #include "workspace/ui/workSpace.h"
 
-#include "app/ui/App.h"
 #include "app/ui/MenuItems.h"
-#include "app/ui/SharedDialogs.h"
+#include "app/ui/Shell.h"
 #include "platform/core/Text.h"
 
 #include <QListWidget>
@@ -15,9 +14,9 @@ namespace {
 const char* const kUntitled = "新規ワークスペース ";
 }
 
-workSpace::workSpace() : Window("workSpace")
+workSpace::workSpace() : WorkspaceWindow("workSpace")
 {
-    App& a = app();
+    Shell& a = shell();
     auto* window = new QMainWindow;
     window->resize(520, 400);
     a.MenuBar().attachTo(window->menuBar());
@@ -41,8 +40,8 @@ workSpace::workSpace() : Window("workSpace")
 
 void workSpace::Event_Open()
 {
-    App& a = app();
-    a.SetWindowModified(*this, false);
+    Shell& a = shell();
+    setModified(false);
     workSpaceItem = a.openFolderItem;
     if (!workSpaceItem) {
         // Numbered after the untitled workspaces listed so far.
@@ -54,14 +53,9 @@ void workSpace::Event_Open()
         return;
     }
     setTitle("ワークスペース \"" + workSpaceItem.DisplayName() + "\"");
-    a.DocumentFile(*this, workSpaceItem);
+    tieToFile(workSpaceItem);
     if (a.isAutoWorkFrow)
         doProof();
-}
-
-bool workSpace::Event_CancelClose()
-{
-    return cancelCloseForChanges(*this, [this] { return doWorkSave(); });
 }
 
 void workSpace::Event_EnableMenuItems()
@@ -71,7 +65,7 @@ void workSpace::Event_EnableMenuItems()
     addDictionary().setEnabled(true);
     addFile().setEnabled(true);
     addFolder().setEnabled(true);
-    doProofread().setEnabled(!app().isWorking);
+    doProofread().setEnabled(!shell().isWorking);
 }
 
 bool workSpace::_winclose_Action()
@@ -100,8 +94,7 @@ bool workSpace::_addDictionary_Action()
 
 bool workSpace::_fileSave_Action()
 {
-    if (doWorkSave())
-        app().SetWindowModified(*this, false);
+    saveCommand();
     return true;
 }
 
@@ -119,6 +112,11 @@ bool workSpace::doWorkSave()
 void workSpace::doProof()
 {
     // With an empty list there is nothing to start.
+}
+
+void registerWorkspaceWindow()
+{
+    registerWindowFactory("workSpace", [] { return openWindow<workSpace>(); });
 }
 
 } // namespace tv

@@ -4,23 +4,19 @@
 // commands, its modified mark and its close question; it neither reads nor
 // writes workspace files.
 
+#include "app/ui/DocumentWindow.h"
 #include "platform/core/FolderItem.h"
-#include "platform/ui/Window.h"
 
 #include <string>
 
 namespace tv {
 
-class workSpace : public Window {
+class workSpace : public WorkspaceWindow {
 public:
     // Makes the window, which opens on App.openFolderItem and shows itself.
     workSpace();
 
-    // The workspace file; nil while the workspace is untitled.
-    FolderItem workSpaceItem;
-
     void Event_Open();
-    bool Event_CancelClose() override;
     void Event_EnableMenuItems() override;
 
     bool _winclose_Action();
@@ -36,6 +32,12 @@ public:
     virtual bool doWorkSave();
     // Hands the lists to a pass.
     void doProof();
+
+protected:
+    bool saveDocument() override { return doWorkSave(); }
 };
+
+// Lets the shell open workspace windows (class "workSpace").
+void registerWorkspaceWindow();
 
 } // namespace tv
