@@ -20,7 +20,24 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The sanitizer builds: UndefinedBehaviorSanitizer over the whole suite, and
+# AddressSanitizer with it over the tests that switch no fiber stacks.
+if [ "$mode" = sanitize ]; then
+  export QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  status=0
+  for kind in undefined address,undefined; do
+    dir="$here/build-sanitize-${kind//,/-}"
+    cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE="$kind" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+    exclude=()
+    [ "$kind" = undefined ] || exclude=(-LE fibers)
+    (cd "$dir" && ASAN_OPTIONS=detect_leaks=0 dbus-run-session -- \
+      ctest --output-on-failure -j"$(nproc)" --timeout 600 "${exclude[@]}") || status=1
+  done
+  exit $status
+fi
+
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTV_WERROR="${TESVORA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 case "$mode" in
@@ -33,7 +50,7 @@ case "$mode" in
     exec dbus-run-session -- ctest --output-on-failure -j"$(nproc)" --timeout 600
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize" >&2
     exit 2
     ;;
 esac
