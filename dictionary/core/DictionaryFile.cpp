@@ -4,6 +4,8 @@
 #include "platform/core/Errors.h"
 #include "dictionary/core/StepYield.h"
 
+#include <cstring>
+
 namespace tv {
 
 std::string readDictionaryBytes(const FolderItem& file)
@@ -46,6 +48,29 @@ bool writeDictionaryFile(const FolderItem& file, const DictionaryFrame& frame,
     // dictionary is then known by its header.
     writeFileSafely(file, serializeDictionary(frame, rules), "dict", "Tv9x");
     return true;
+}
+
+DictionarySaveResult saveDictionaryFile(const FolderItem& file, const DictionaryFrame& frame,
+                                        const std::vector<DictionaryRule>& rules)
+{
+    DictionarySaveResult result;
+    if (!file) {
+        result.error = "no file can be formed for the dictionary's name";
+        return result;
+    }
+    try {
+        const FolderItem folder = file.Parent();
+        if (folder && !folder.Exists() && folder.Parent() && folder.Parent().Directory())
+            folder.CreateAsFolder();
+        result.saved = writeDictionaryFile(file, frame, rules);
+    } catch (const IOException& e) {
+        result.error = e.what();
+        if (e.errorNumber() != 0)
+            result.error += std::string(": ") + std::strerror(e.errorNumber());
+    } catch (const RuntimeException& e) {
+        result.error = e.what();
+    }
+    return result;
 }
 
 } // namespace tv

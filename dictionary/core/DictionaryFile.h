@@ -39,4 +39,21 @@ EditorDictionary readDictionaryFile(const FolderItem& file);
 bool writeDictionaryFile(const FolderItem& file, const DictionaryFrame& frame,
                          const std::vector<DictionaryRule>& rules);
 
+// What the editor's save came to.
+struct DictionarySaveResult {
+    bool saved = false;
+    // Why it failed, for the editor's message; empty after a save.
+    std::string error;
+
+    explicit operator bool() const { return saved; }
+};
+
+// The editor's save through the writer above. A file that no longer exists
+// is created, and so is the folder meant to hold it when only that folder is
+// missing, so the rules are never lost for want of a file. Never throws: a
+// failure (no file can be formed for the name, a folder in the way, no
+// permission, a full disk) comes back with its reason, the old file whole.
+DictionarySaveResult saveDictionaryFile(const FolderItem& file, const DictionaryFrame& frame,
+                                        const std::vector<DictionaryRule>& rules);
+
 } // namespace tv

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dictionary/core/DictionaryFile.h"
+#include "dictionary/core/EditorFrame.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
 
@@ -46,6 +47,13 @@ private slots:
     void writeReplacesTheFile();
     void writeFailureIsReported();
     void writeWithoutFile();
+    void saveCreatesWhatIsMissing_data();
+    void saveCreatesWhatIsMissing();
+    void saveFailureIsReported_data();
+    void saveFailureIsReported();
+    void placeableFrame_data();
+    void placeableFrame();
+    void frameNumbersAtTheEnds();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -130,6 +138,111 @@ void TestDictionaryFile::writeFailureIsReported()
 void TestDictionaryFile::writeWithoutFile()
 {
     QVERIFY(!writeDictionaryFile(folder_.Child("a/b"), {}, {}));
+}
+
+void TestDictionaryFile::saveCreatesWhatIsMissing_data()
+{
+    QTest::addColumn<bool>("removeFolder");
+    QTest::newRow("the file was deleted") << false;
+    QTest::newRow("the folder was deleted") << true;
+}
+
+void TestDictionaryFile::saveCreatesWhatIsMissing()
+{
+    QFETCH(bool, removeFolder);
+    const FolderItem file = folder_.Child("消えた.dict");
+    writeBytes(file.path(), "old\tx\r");
+    const std::vector<DictionaryRule> rules = {{"a", "b", "--------", ""}, {"", "", "--------", ""}};
+    // The editor was opened on it, then the file (or its folder) went away.
+    file.Delete();
+    if (removeFolder)
+        QVERIFY(QDir(QString::fromStdString(folder_.path())).removeRecursively());
+    const DictionarySaveResult result = saveDictionaryFile(file, {-5, 30, 573, 502}, rules);
+    QVERIFY2(result, result.error.c_str());
+    QVERIFY(result.error.empty());
+    QCOMPARE(readBytes(file.path()), std::string("Tesvora Dictionary,-5,30,573,502,UTF8\ra\tb\t--------\t\r\t\t--------\t\r"));
+    EditorDictionary back = readDictionaryFile(file, judge);
+    QCOMPARE(back.rules, rules);
+}
+
+void TestDictionaryFile::saveFailureIsReported_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("a folder in the way") << 0;
+    QTest::newRow("no folder to make the folder in") << 1;
+    QTest::newRow("no file for the name") << 2;
+    QTest::newRow("a file where the folder should be") << 3;
+}
+
+void TestDictionaryFile::saveFailureIsReported()
+{
+    QFETCH(int, kind);
+    FolderItem file;
+    switch (kind) {
+    case 0:
+        QVERIFY(QDir(QString::fromStdString(folder_.path())).mkdir("busy.dict"));
+        file = folder_.Child("busy.dict");
+        break;
+    case 1: file = folder_.Child("gone").Child("deeper").Child("a.dict"); break;
+    case 2: file = folder_.Child("a/b"); break;
+    case 3:
+        writeBytes(folder_.path() + "/plain", "kept");
+        file = folder_.Child("plain").Child("a.dict");
+        break;
+    }
+    DictionarySaveResult result;
+    try {
+        result = saveDictionaryFile(file, {1, 2, 3, 4}, {{"a", "b", "--------", ""}});
+    } catch (...) {
+        QFAIL("a failed save must come back as a result");
+    }
+    QVERIFY(!result);
+    QVERIFY(!result.saved);
+    QVERIFY(!result.error.empty());
+    if (kind == 3)
+        QCOMPARE(readBytes(folder_.path() + "/plain"), std::string("kept"));
+}
+
+void TestDictionaryFile::placeableFrame_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<bool>("placeable");
+    // Two screens side by side: 0..1919 and 1920..3199 wide.
+    QTest::newRow("on the first screen") << QRect(40, 60, 573, 502) << true;
+    QTest::newRow("on the second screen") << QRect(2000, 100, 573, 502) << true;
+    QTest::newRow("across both") << QRect(1800, 100, 573, 502) << true;
+    QTest::newRow("partly above") << QRect(100, -400, 573, 502) << true;
+    QTest::newRow("smaller than the minimum") << QRect(10, 10, 100, 50) << true;
+    QTest::newRow("no size (a 0-byte file's header)") << QRect(0, 0, 0, 0) << false;
+    QTest::newRow("no height") << QRect(10, 10, 573, 0) << false;
+    QTest::newRow("negative width") << QRect(10, 10, -573, 502) << false;
+    QTest::newRow("right of every screen") << QRect(3200, 100, 573, 502) << false;
+    QTest::newRow("below every screen") << QRect(100, 1200, 573, 502) << false;
+    QTest::newRow("left, touching the edge") << QRect(-573, 100, 573, 502) << false;
+}
+
+void TestDictionaryFile::placeableFrame()
+{
+    QFETCH(QRect, frame);
+    QFETCH(bool, placeable);
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1200), QRect(1920, 0, 1280, 1024)};
+    const DictionaryFrame stored{frame.x(), frame.y(), frame.width(), frame.height()};
+    QCOMPARE(isPlaceableFrame(stored, screens), placeable);
+    QVERIFY(!isPlaceableFrame(stored, {}));
+    if (frame.width() > 0 && frame.height() > 0) {
+        QCOMPARE(geometryOfFrame(stored), frame);
+        QCOMPARE(frameOfGeometry(frame), stored);
+    }
+}
+
+void TestDictionaryFile::frameNumbersAtTheEnds()
+{
+    // A header's numbers saturate at the ends of int; they must not overflow.
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1200)};
+    QVERIFY(!isPlaceableFrame({2147483647, 2147483647, 2147483647, 2147483647}, screens));
+    QVERIFY(!isPlaceableFrame({2147483000, 0, 2147483647, 500}, screens));
+    QVERIFY(isPlaceableFrame({-1000000, -1000000, 2147483647, 2147483647}, screens));
+    QVERIFY(!isPlaceableFrame({-2147483647 - 1, 0, 2147483647, 500}, screens));
 }
 
 QTEST_GUILESS_MAIN(TestDictionaryFile)
