@@ -1,8 +1,8 @@
 # The proofreading pass: its display-free worker (tv_pass), with the script
-# runner, the candidate rows and the text positions of the confirmation
-# window, and its windows (tv_pass_ui): the confirmation window, the candidate
-# palette and the text they show. Sources are named from this file's folder
-# so that it can be included from elsewhere too.
+# runner and the candidate rows, and its windows (tv_pass_ui): the
+# confirmation window, the candidate palette and the text they show. Sources
+# are named from this file's folder so that it can be included from elsewhere
+# too.
 include_guard(GLOBAL)
 set(_pass_dir ${CMAKE_CURRENT_LIST_DIR})
 
@@ -16,7 +16,6 @@ add_library(tv_pass STATIC
   ${_pass_dir}/core/PassMatch.cpp
   ${_pass_dir}/core/ScriptRule.cpp
   ${_pass_dir}/core/SelectList.cpp
-  ${_pass_dir}/core/DocumentPositions.cpp
 )
 target_link_libraries(tv_pass PUBLIC tv_proofing tv_app_core tv_dictionary tv_encoding tv_platform
   PRIVATE PkgConfig::PCRE2)
