@@ -2,7 +2,8 @@
 // Positions in a text as Qt's text document counts them. The pass counts
 // characters (code points) of its UTF-8 text; a text document counts UTF-16
 // units, and turns CR, LF and CR LF alike into one paragraph break. The
-// confirmation window's text converts here and nowhere else.
+// confirmation window's text and the trial palette's marks convert here and
+// nowhere else.
 //
 // Matches move forward through a text, so the last position asked for is
 // kept and the next one is counted on from there.
