@@ -228,6 +228,11 @@ void TestDetectKanji::sureSigns()
     QCOMPARE(got->hasByteOrderMark(), expected->hasByteOrderMark());
     QCOMPARE(got.get(), expected); // the shared objects themselves
     QCOMPARE(sample, before);
+    // Where a sign was found the answer is sure; the rows without one fall
+    // back on the scores.
+    const tv::detectKanji::Judgement judged = tv::detectKanji().Judge(sv(sample));
+    QCOMPARE(judged.encoding, got);
+    QCOMPARE(judged.sure, expected != sjis());
 }
 
 void TestDetectKanji::choice_data()
@@ -265,10 +270,12 @@ void TestDetectKanji::choice()
 {
     QFETCH(QByteArray, sample);
     QFETCH(const TextEncoding*, expected);
-    const TextEncodingRef got = tv::detectKanji().JudgeCode(sv(sample));
-    QVERIFY(got);
-    QCOMPARE(got->name(), expected->name());
-    QCOMPARE(got.get(), expected);
+    const tv::detectKanji::Judgement judged = tv::detectKanji().Judge(sv(sample));
+    QVERIFY(judged.encoding);
+    QCOMPARE(judged.encoding->name(), expected->name());
+    QCOMPARE(judged.encoding.get(), expected);
+    // Of the answers by score only UTF-7 is sure: it rests on a run.
+    QCOMPARE(judged.sure, expected == utf7());
 }
 
 void TestDetectKanji::utf7Like_data()
@@ -276,25 +283,31 @@ void TestDetectKanji::utf7Like_data()
     QTest::addColumn<QByteArray>("sample");
     QTest::addColumn<const TextEncoding*>("expected");
 
-    QTest::newRow("one closed run") << QByteArray("+AGE-") << utf7();
+    // A run that forms a unit beyond ASCII.
     QTest::newRow("Japanese") << QByteArray("+ZeVnLIqe-") << utf7();
-    QTest::newRow("eight letters") << QByteArray("+AGEAYgBj-") << utf7();
-    // Scores above 50 but does not read as UTF-7.
+    QTest::newRow("ten letters, stray bits left") << QByteArray("+ZeVnLIqeZe-") << utf7();
+    QTest::newRow("one such run among ASCII ones") << QByteArray("+AGE- +ZeV- +AGI-") << utf7();
+    QTest::newRow("tilde after the run") << QByteArray("+ZeVn-~") << utf7();
+    // Score above 50, but no run forms anything beyond ASCII.
+    QTest::newRow("plus minus") << QByteArray("Tolerance +-5%") << sjis();
+    QTest::newRow("plus minus in a sentence") << QByteArray("Voltage 5V +- 10%") << sjis();
     QTest::newRow("phone number") << QByteArray("+1-555-1234") << sjis();
-    QTest::newRow("ten letters leave stray bits") << QByteArray("+AAAAAAAAAA-") << sjis();
-    QTest::newRow("tilde is no UTF-7 character") << QByteArray("+AGE-~") << sjis();
-    QTest::newRow("run open at the end of a whole text") << QByteArray("+AGEAYgBj-+AGEA") << sjis();
+    QTest::newRow("run of ASCII units") << QByteArray("+AGE-") << sjis();
+    QTest::newRow("eight letters of ASCII units") << QByteArray("+AGEAYgBj-") << sjis();
+    QTest::newRow("ten letters of NUL units") << QByteArray("+AAAAAAAAAA-") << sjis();
+    QTest::newRow("letters after a space are no unit") << QByteArray("C++ is fun- really") << sjis();
+    QTest::newRow("run open at the end of a whole text") << QByteArray("+AGEAYgBj-+ZeVnLIqe") << sjis();
     // A sample of 1000 bytes or more may be cut inside a run.
     const QByteArray cutRun = QByteArray("+AGEAYgBj-").repeated(99) + "+ZeVnLIqeZeVnLIqe-";
     QTest::newRow("run cut at the sample end") << cutRun.left(1000) << utf7();
     QTest::newRow("run cut inside a longer script output") << cutRun << utf7();
     // Truncation: 50.98 is not above 50, 51.02 is.
-    QTest::newRow("just below the threshold") << ascii(250) + "+AGE-" << sjis();
-    QTest::newRow("just above the threshold") << ascii(240) + "+AGE-" << utf7();
-    // Only ASCII reads as UTF-7, so neither a tie with a Shift_JIS score
-    // above 50 (66 each here) nor a lead over it does.
+    QTest::newRow("just below the threshold") << ascii(250) + "+ZeV-" << sjis();
+    QTest::newRow("just above the threshold") << ascii(240) + "+ZeV-" << utf7();
+    // UTF-7 is 7-bit, so neither a tie with a Shift_JIS score above 50 (66
+    // each here) nor a lead over it makes Shift_JIS bytes UTF-7.
     QTest::newRow("tie with Shift_JIS above 50") << hex("82a0") + "+AB-" << sjis();
-    QTest::newRow("ahead of Shift_JIS bytes") << hex("82a0") + "+AGEAYgBj-" << sjis();
+    QTest::newRow("ahead of Shift_JIS bytes") << hex("82a0") + "+ZeVnLIqe-" << sjis();
 }
 
 void TestDetectKanji::utf7Like()
