@@ -1,7 +1,11 @@
 // The encoding detector: single detector scores, the sure signs and their
-// order, the choice by score with its tie-breaks, and the 1000-byte window.
+// order, the choice by score with its tie-breaks, and the 1000-byte window;
+// and the encoding a whole text is finally read in, as a file of a pass and
+// as a script's output.
 
 #include "encoding/core/detectKanji.h"
+#include "encoding/core/JudgedText.h"
+#include "platform/core/Errors.h"
 
 #include "support/EncodingNames.h"
 
@@ -90,6 +94,8 @@ private slots:
     void utf7Like();
     void onlyTheWindowCounts_data();
     void onlyTheWindowCounts();
+    void wholeText_data();
+    void wholeText();
 };
 
 void TestDetectKanji::scores_data()
@@ -340,6 +346,77 @@ void TestDetectKanji::onlyTheWindowCounts()
             c = char(rng.bounded(256));
         const QByteArray sample = head + tail;
         QCOMPARE(detector.JudgeCode(sv(sample))->name(), plain->name());
+    }
+}
+
+Q_DECLARE_METATYPE(tv::TextEvidence)
+
+void TestDetectKanji::wholeText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<const TextEncoding*>("detected"); // the detector's answer on the first 1000 bytes
+    QTest::addColumn<const TextEncoding*>("file");     // what a pass reads a file in and writes it back in
+    QTest::addColumn<const TextEncoding*>("script");   // what a script's output is read in
+    const TextEncoding* fails = nullptr;               // nothing decodes the text
+    auto enc = [](const TextEncoding* e, const char* utf8) { return QByteArray::fromStdString(e->encode(utf8)); };
+    const QByteArray head = QByteArray("<html><head><title>Reference</title></head>\n").repeated(25);
+    QVERIFY(head.size() > 1000);
+
+    QTest::newRow("plus minus") << QByteArray("Tolerance +-5%\n") << sjis() << sjis() << sjis();
+    QTest::newRow("plus minus in a sentence") << QByteArray("Voltage 5V +- 10%") << sjis() << sjis() << sjis();
+    QTest::newRow("UTF-7 run") << QByteArray("+ZeVnLIqe-") << utf7() << utf7() << utf7();
+    QTest::newRow("UTF-7 run, stray bits") << QByteArray("+ZeVnLIqeZe-") << utf7() << fails << fails;
+    // The sample sees ASCII only; the rest is UTF-8 that Shift_JIS cannot
+    // read, or reads into other characters (凛 E5 87 9B and と).
+    QTest::newRow("UTF-8 after an ASCII head") << head + "日本語の説明です。\n" << sjis() << utf8() << utf8();
+    QTest::newRow("UTF-8 after an ASCII head, Shift_JIS reads it") << head + "凛と" << sjis() << utf8() << utf8();
+    QTest::newRow("Shift_JIS after an ASCII head") << head + enc(sjis(), "日本語の説明です。") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP after an ASCII head") << head + enc(euc(), "凛と") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP after an ASCII head, Shift_JIS fails") << head + enc(euc(), "日本語の説明です。")
+                                                                 << sjis() << fails << fails;
+    QTest::newRow("ASCII only") << head << sjis() << sjis() << sjis();
+    // A big-endian mark is no sure sign, and Japanese alone has no zero byte.
+    QTest::newRow("UTF-16BE with a mark, no ASCII") << enc(utf16(true, true), "日本語の説明です。")
+                                                    << sjis() << utf16(true, true) << utf16(true, true);
+    // The first bytes read as Shift_JIS: the guess stands for a file, while a
+    // script's output, all of it seen, is UTF-8 where it is valid UTF-8.
+    QTest::newRow("UTF-8 hiragana tying Shift_JIS") << QByteArray("あい") << sjis() << sjis() << utf8();
+    QTest::newRow("UTF-8 mixing ASCII and kana") << QByteArray("ろ|my file.txt|2|0|0") << sjis() << sjis() << utf8();
+    QTest::newRow("Shift_JIS") << enc(sjis(), "日本語の説明です。") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP") << enc(euc(), "日本語の説明です。") << euc() << euc() << euc();
+    QTest::newRow("Shift_JIS cut short") << enc(sjis(), "日本語") + "\x82" << sjis() << fails << fails;
+    // Sure signs are never overruled.
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF日本語") << utf8() << utf8() << utf8();
+    QTest::newRow("ISO-2022-JP") << enc(jis(), "日本語") << jis() << jis() << jis();
+    QTest::newRow("UTF-16LE with a mark") << enc(utf16(false, true), "日本語") << utf16(false, true)
+                                          << utf16(false, true) << utf16(false, true);
+    QTest::newRow("empty") << QByteArray() << sjis() << sjis() << sjis();
+}
+
+void TestDetectKanji::wholeText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(const TextEncoding*, detected);
+    QFETCH(const TextEncoding*, file);
+    QFETCH(const TextEncoding*, script);
+    const tv::detectKanji detector;
+    const std::string all = bytes.toStdString();
+    const TextEncodingRef guess = detector.JudgeCode(all.substr(0, 1000));
+    QCOMPARE(QString::fromStdString(guess->name()), QString::fromStdString(detected->name()));
+    QCOMPARE(guess.get(), detected);
+    for (auto [evidence, expected] : {std::pair{tv::TextEvidence::WhereGuessFails, file},
+                                      std::pair{tv::TextEvidence::WhereNotSure, script}}) {
+        const size_t sample = evidence == tv::TextEvidence::WhereGuessFails ? 1000 : std::string::npos;
+        if (!expected) {
+            QVERIFY_THROWS_EXCEPTION(tv::EncodingException, tv::decodeJudged(detector, all, sample, evidence));
+            continue;
+        }
+        const tv::JudgedText judged = tv::decodeJudged(detector, all, sample, evidence);
+        QCOMPARE(QString::fromStdString(judged.encoding->name()), QString::fromStdString(expected->name()));
+        QCOMPARE(judged.encoding.get(), expected);
+        QCOMPARE(QByteArray::fromStdString(judged.text), QByteArray::fromStdString(expected->decode(all)));
+        // What is read is written back byte for byte.
+        QCOMPARE(QByteArray::fromStdString(judged.encoding->encode(judged.text)), bytes);
     }
 }
 

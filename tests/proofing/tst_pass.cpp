@@ -78,6 +78,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void mixedLineEndsBecomeTheFirstForm();
+    void folderOfMixedFiles();
     void modesAgree_data();
     void modesAgree();
     void matchPathSeesItsOwnEdits_data();
@@ -219,6 +220,42 @@ void TestPass::mixedLineEndsBecomeTheFirstForm()
     writeDictionary({{"o", "0", "", ""}});
     run();
     QCOMPARE(q(readBytes(output("mixed[fixed].txt"))), QByteArray("0ne\r\ntw0\r\nthree\r\nf0ur"));
+}
+
+void TestPass::folderOfMixedFiles()
+{
+    // Files as a folder holds them. Only the rules' matches may change bytes:
+    // a UTF-8 file whose first 1000 bytes are ASCII (its 凛 and と read as
+    // Shift_JIS too), UTF-16 with a big-endian mark and no ASCII, Shift_JIS,
+    // and ASCII holding UTF-7's "+-".
+    const std::string head = QByteArray("<html><head><title>Debian</title></head>\n").repeated(30).toStdString();
+    struct File {
+        std::string name;
+        TextEncodingRef encoding;
+        std::string text, expected;
+    };
+    const std::vector<File> files = {
+        {"head.html", Encodings::UTF8(), head + "凛とサーバを設定します。\n", head + "凛とサーバーを設定します。\n"},
+        {"readme.txt", Encodings::UTF8(), head + "日本語のサーバです。\n", head + "日本語のサーバーです。\n"},
+        {"utf16.txt", Encodings::UTF16(true, true), "日本語のサーバ。", "日本語のサーバー。"},
+        {"sjis.txt", Encodings::ShiftJIS(), "上のサーバを再起動します。\r\n", "上のサーバーを再起動します。\r\n"},
+        {"plus.txt", Encodings::ShiftJIS(), "Tolerance +-5%\nVoltage 5V +- 10%\n", "Tolerance +/-5%\nVoltage 5V +/- 10%\n"},
+    };
+    writeDictionary({{"サーバ", "サーバー", "", ""}, {"+-", "+/-", "", ""}});
+    for (bool fast : {false, true}) {
+        app_->isFastProof = fast;
+        for (const File& f : files)
+            input(f.name, f.encoding->encode(f.text));
+        auto pass = run();
+        QVERIFY(services_->messages.empty());
+        QCOMPARE(pass->filesDone(), int(files.size()));
+        QCOMPARE(pass->savedCount(), int(files.size()));
+        for (const File& f : files) {
+            const std::string out = output(f.name.substr(0, f.name.find('.')) + "[fixed]" + f.name.substr(f.name.find('.')));
+            QCOMPARE(q(readBytes(out)), q(f.encoding->encode(f.expected)));
+            QFile::remove(QString::fromStdString(out));
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
