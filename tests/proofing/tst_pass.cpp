@@ -474,6 +474,8 @@ void TestPass::missingDictionary()
         QVERIFY(services_->messages.empty());
     } else {
         QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+        QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)),
+                 QStringLiteral("辞書: gone.dict\nファイルを読み書きできません。"));
         QCOMPARE(view_->notices.size(), size_t(1));
     }
     QCOMPARE(view_->notices.back().message, "校正箇所はありませんでした。");
@@ -495,16 +497,24 @@ void TestPass::failureEndsThePass()
     QFETCH(bool, badPattern);
     app_->isFastProof = fast;
     app_->prefAlarmType = "dialog";
+    writeDictionary({{"x", "y", "", ""}}, "first.dict");
     if (badPattern)
-        writeDictionary({{"x", "y", "", ""}, {"(", "z", "*-------", ""}});
+        writeDictionary({{"z", "w", "", ""}, {"(\\t", "z", "*-------", ""}}, "second.dict");
     else
-        writeDictionary({{"x", "y", "", ""}});
+        writeDictionary({}, "second.dict");
+    app_->dicChangeList = {"first.dict", "second.dict"};
     for (int i = 1; i <= 5; ++i)
         input(std::to_string(i) + ".txt", "x");
     if (!badPattern)
         QFile::remove(QString::fromStdString(inDir_ + "/3.txt"));
     auto pass = run();
     QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+    // The box says where: the file, and the rule with its dictionary and its
+    // search text as stored.
+    const std::string where = badPattern
+        ? "ファイル: " + inDir_ + "/1.txt\n辞書: second.dict\n検索文字列: (\\t\n正規表現のエラーです。"
+        : "ファイル: " + inDir_ + "/3.txt\nファイルを読み書きできません。";
+    QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)), QString::fromStdString(where));
     const int done = badPattern ? 0 : 2;
     QCOMPARE(pass->filesDone(), done);
     for (int i = 1; i <= 5; ++i)
