@@ -84,6 +84,10 @@ void AppState::readPreferences()
         setDefaultSettings();
         return;
     }
+    // An editor may have saved the file with a byte-order mark, which does not
+    // belong to line 1.
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.erase(0, 3);
     TextInputStream in(std::move(content), TextInputStream::LineEnds::Any);
     std::string* textLines[] = {&prefFileType, &prefFileExtension, &prefExtension, &prefCreator,
         &prefSaveType, &prefSavePlace, &prefAlarmFile, &prefAlarmChange, &prefAlarmType,

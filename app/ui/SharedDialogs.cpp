@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace tv {
 
@@ -112,12 +115,46 @@ void notifySheet::setNotifyMsg(const std::string& text)
 {
     if (auto* label = controlAs<QLabel>("notifyMsg"))
         label->setText(QString::fromStdString(text));
+    fitToTexts();
 }
 
 void notifySheet::setNotifySum(const std::string& text)
 {
     if (auto* label = controlAs<QLabel>("notifySum"))
         label->setText(QString::fromStdString(text));
+    fitToTexts();
+}
+
+void notifySheet::fitToTexts()
+{
+    QWidget* dialog = widget();
+    auto* msg = controlAs<QLabel>("notifyMsg");
+    auto* sum = controlAs<QLabel>("notifySum");
+    QWidget* ok = control("PushButton1");
+    if (!dialog || !msg || !sum || !ok)
+        return;
+    // The table's layout: labels 264 wide at 9, 23 and 18 high one under the
+    // other, OK 6 below them, margins of 9 and 11.
+    constexpr int kWidth = 264, kMsgHeight = 23, kSumHeight = 18;
+    // Wide enough for a line such as a path, up to about twice the table's
+    // width and the screen's; what is longer wraps, and the notice grows
+    // taller instead.
+    int widest = 2 * kWidth;
+    if (const QScreen* screen = dialog->screen())
+        widest = std::clamp(screen->availableGeometry().width() - 40, kWidth, widest);
+    int width = kWidth;
+    for (const QLabel* label : {msg, sum}) {
+        const QRect line = label->fontMetrics().boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
+            Qt::AlignLeft | Qt::AlignTop, label->text());
+        width = std::clamp(line.width() + 1, width, widest);
+    }
+    const int msgHeight = std::max(kMsgHeight, msg->heightForWidth(width));
+    const int sumHeight = std::max(kSumHeight, sum->heightForWidth(width));
+    msg->setGeometry(9, 9, width, msgHeight);
+    sum->setGeometry(9, 9 + msgHeight + 1, width, sumHeight);
+    const int okTop = sum->geometry().bottom() + 1 + 6;
+    ok->move(width + 18 - 9 - ok->width(), okTop);
+    dialog->setFixedSize(width + 18, okTop + ok->height() + 11);
 }
 
 std::string notifySheet::notifyMsg() const

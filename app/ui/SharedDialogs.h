@@ -30,6 +30,10 @@ public:
     void Event_Close() override;
 
     notifySheet();
+
+private:
+    // Grows the notice from its table size until both texts show whole.
+    void fitToTexts();
 };
 
 // The unsaved-changes question, left only through its three buttons; the

@@ -144,14 +144,16 @@ constexpr bool isJisEscapeTail(uint8_t intermediate, uint8_t final)
 
 constexpr std::string_view kBase64Alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-constexpr std::array<bool, 256> makeAlphabet()
+// Each byte's value as a base64 letter, -1 for the others.
+constexpr std::array<int8_t, 256> makeAlphabet()
 {
-    std::array<bool, 256> in {};
-    for (char c : kBase64Alphabet)
-        in[uint8_t(c)] = true;
-    return in;
+    std::array<int8_t, 256> value {};
+    value.fill(-1);
+    for (size_t i = 0; i < kBase64Alphabet.size(); ++i)
+        value[uint8_t(kBase64Alphabet[i])] = int8_t(i);
+    return value;
 }
-constexpr std::array<bool, 256> kInBase64 = makeAlphabet();
+constexpr std::array<int8_t, 256> kBase64Value = makeAlphabet();
 
 // --- The common frame ------------------------------------------------------
 
@@ -230,6 +232,47 @@ TextEncodingRef utf16Form(std::string_view sample)
     return Encodings::UTF16(true, false);
 }
 
+// Whether the examined bytes read as UTF-7 at all: only 7-bit bytes, and a
+// run that forms a 16-bit unit beyond ASCII. Plain text holding "+-" (UTF-7's
+// "+") or "+1-555-1234" scores like UTF-7 and forms nothing of the kind. Runs
+// are those the score counts, from "+" to "-"; their units are formed from
+// the base64 letters right after the "+", as a decoder reads them, whether
+// or not stray bits are left. A run still open where a sample of 1000 bytes
+// or more is cut may go on beyond it, so it counts too.
+bool formsUtf7Character(std::string_view sample)
+{
+    const Frame f(sample);
+    bool found = false;
+    bool inRun = false, reading = false, forms = false;
+    uint32_t bits = 0;
+    int bitCount = 0;
+    for (long i = 0; i <= f.n; ++i) {
+        const uint8_t b = f.p[i];
+        if (b >= 0x80)
+            return false;
+        if (b == '+') {
+            inRun = reading = true;
+            forms = false;
+            bits = 0;
+            bitCount = 0;
+        } else if (inRun && b == '-') {
+            found = found || forms;
+            inRun = reading = false;
+        } else if (reading && kBase64Value[b] >= 0) {
+            bits = (bits << 6) | uint32_t(kBase64Value[b]);
+            bitCount += 6;
+            if (bitCount >= 16) {
+                bitCount -= 16;
+                forms = forms || (bits >> bitCount) >= 0x80;
+                bits &= (1u << bitCount) - 1;
+            }
+        } else {
+            reading = false; // the letters a decoder reads end here
+        }
+    }
+    return found || (inRun && forms && sample.size() >= kExaminedBytes);
+}
+
 } // namespace
 
 int detectKanji::JudgeJIS(std::string_view sample, bool earlyExit) const
@@ -304,7 +347,7 @@ int detectKanji::JudgeUTF7(std::string_view sample, bool) const
             runCount = 0;
             inRun = false;
         } else if (inRun) {
-            if (kInBase64[b])
+            if (kBase64Value[b] >= 0)
                 ++runCount;
         } else if (b < 0x80) {
             ++score;
@@ -324,34 +367,30 @@ int detectKanji::JudgeEUC(std::string_view sample, bool) const
     return scoreByTable(sample, kEucTable, false);
 }
 
-TextEncodingRef detectKanji::JudgeCode(std::string_view sample) const
+detectKanji::Judgement detectKanji::Judge(std::string_view sample) const
 {
     // The sure signs, in this order; only these three detectors have one.
     if (JudgeJIS(sample, true) >= sureSign)
-        return Encodings::ISO2022JP();
+        return {Encodings::ISO2022JP(), true};
     if (JudgeUNI(sample, true) >= sureSign)
-        return utf16Form(sample);
+        return {utf16Form(sample), true};
     const int u8 = JudgeUTF8(sample, true);
     if (u8 >= sureSign)
-        return Encodings::UTF8();
+        return {Encodings::UTF8(), true};
     const int u7 = JudgeUTF7(sample, true);
     const int sj = JudgeSJIS(sample, true);
     const int eu = JudgeEUC(sample, true);
 
     if (u7 >= sj && u7 >= eu && u7 >= u8) {
-        // The score alone takes "+1-555-1234" for UTF-7; only bytes that
-        // really read as UTF-7 are taken for it. The sample may have been cut
-        // from a longer text at its 1000th byte, inside a run.
-        if (u7 > kUtf7Threshold &&
-            decodesAsUtf7(sample.substr(0, kExaminedBytes), sample.size() >= kExaminedBytes))
-            return Encodings::UTF7();
-        return Encodings::ShiftJIS();
+        if (u7 > kUtf7Threshold && formsUtf7Character(sample))
+            return {Encodings::UTF7(), true};
+        return {Encodings::ShiftJIS(), false};
     }
     if (u8 > sj && u8 > eu && u8 > u7)
-        return Encodings::UTF8();
+        return {Encodings::UTF8(), false};
     if (eu > sj && eu > u7 && eu > u8)
-        return Encodings::EUCJP();
-    return Encodings::ShiftJIS();
+        return {Encodings::EUCJP(), false};
+    return {Encodings::ShiftJIS(), false};
 }
 
 } // namespace tv

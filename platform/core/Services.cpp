@@ -18,6 +18,12 @@ std::optional<int64_t> Services::gestalt(const std::string& selector)
     return std::nullopt;
 }
 
+void Services::openInformativeMessageBox(const std::string& text, const std::string& informativeText,
+                                         std::function<void()> closed)
+{
+    openMessageBox(informativeText.empty() ? text : text + "\n\n" + informativeText, std::move(closed));
+}
+
 namespace {
 
 class HeadlessServices final : public Services {
@@ -63,15 +69,20 @@ void setServices(Services* s)
 
 void MsgBox(const std::string& text)
 {
+    MsgBox(text, std::string());
+}
+
+void MsgBox(const std::string& text, const std::string& informativeText)
+{
     auto done = std::make_shared<bool>(false);
     if (onWorker()) {
-        services().openMessageBox(text, [done] { *done = true; });
+        services().openInformativeMessageBox(text, informativeText, [done] { *done = true; });
         while (!*done)
             doEvents(50);
         return;
     }
     QEventLoop loop;
-    services().openMessageBox(text, [done, &loop] {
+    services().openInformativeMessageBox(text, informativeText, [done, &loop] {
         *done = true;
         loop.quit();
     });

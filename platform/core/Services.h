@@ -20,6 +20,10 @@ public:
     // Opens a modal message box with an OK button and returns at once;
     // closed runs when the user has dismissed it.
     virtual void openMessageBox(const std::string& text, std::function<void()> closed) = 0;
+    // The same with an informative text under the message, saying where or
+    // why. By default the two texts go into one message.
+    virtual void openInformativeMessageBox(const std::string& text, const std::string& informativeText,
+                                           std::function<void()> closed);
     virtual void beep() = 0;
 
     // File dialogs; nil when cancelled. typeName is a declared document type's
@@ -48,5 +52,7 @@ void setServices(Services* s);
 // MsgBox: shows the message and returns once it is dismissed. On a worker it
 // waits by letting the event loop run, never in a nested loop on its stack.
 void MsgBox(const std::string& text);
+// The same with an informative text under the message.
+void MsgBox(const std::string& text, const std::string& informativeText);
 
 } // namespace tv

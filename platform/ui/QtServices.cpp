@@ -38,8 +38,16 @@ FolderItem itemFor(const QString& path)
 
 void QtServices::openMessageBox(const std::string& text, std::function<void()> closed)
 {
+    openInformativeMessageBox(text, std::string(), std::move(closed));
+}
+
+void QtServices::openInformativeMessageBox(const std::string& text, const std::string& informativeText,
+                                           std::function<void()> closed)
+{
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tesvora"),
         QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+    if (!informativeText.empty())
+        box->setInformativeText(QString::fromStdString(informativeText));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     QObject::connect(box, &QDialog::finished, box, [closed](int) {

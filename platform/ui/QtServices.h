@@ -8,6 +8,8 @@ namespace tv {
 class QtServices final : public Services {
 public:
     void openMessageBox(const std::string& text, std::function<void()> closed) override;
+    void openInformativeMessageBox(const std::string& text, const std::string& informativeText,
+                                   std::function<void()> closed) override;
     void beep() override;
     FolderItem getOpenFolderItem(const std::string& typeName) override;
     FolderItem selectFolder(const std::string& prompt) override;

@@ -1,6 +1,6 @@
 #include "proofing/core/PassIntake.h"
 
-#include "encoding/core/detectKanji.h"
+#include "encoding/core/JudgedText.h"
 #include "platform/core/Errors.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
@@ -110,18 +110,11 @@ std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding
 TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
 {
     TakenFile taken;
-    std::string bytes = readFileBytes(file);
     // The detector's sample comes from the file itself, not from the text.
-    const std::string sample = bytes.substr(0, 1000);
-    yieldToOthers();
-    taken.encoding = detector.JudgeCode(sample);
-    if (taken.encoding == Encodings::UTF8()) {
-        checkUtf8(bytes);
-        taken.text = std::move(bytes);
-    } else {
-        taken.text = decodeToUtf8(bytes, taken.encoding);
-        std::string().swap(bytes);
-    }
+    JudgedText judged = decodeJudged(detector, readFileBytes(file), 1000, TextEvidence::WhereGuessFails,
+        [](std::string_view bytes, const TextEncodingRef& encoding) { return decodeToUtf8(bytes, encoding); });
+    taken.text = std::move(judged.text);
+    taken.encoding = std::move(judged.encoding);
     taken.lineEnd = detectLineEnd(taken.text);
     if (taken.lineEnd != LineEnd::CR)
         normaliseLineEnds(taken.text);

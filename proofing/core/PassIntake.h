@@ -38,8 +38,10 @@ struct TakenFile {
 };
 
 // Reads a file as the pass takes it in: the encoding detected from its first
-// bytes (at most 1000), the text converted to UTF-8 and only then its line
-// ends normalised, so that 16-bit encodings keep their characters whole.
+// bytes (at most 1000), where that is a guess that sees nothing or fails
+// decided by what the whole file holds; the text converted to UTF-8 and only
+// then its line ends normalised, so that 16-bit encodings keep their
+// characters whole. The encoding is the one the text was read in.
 TakenFile takeInFile(const FolderItem& file, const detectKanji& detector);
 
 // The recent-documents list after a file was taken in: the entry first, its

@@ -22,6 +22,15 @@ std::string_view tabField(std::string_view line, int n)
 
 } // namespace
 
+std::string PassRuleList::dictionaryOf(size_t rule) const
+{
+    // Among dictionaries that share a first rule, the earlier ones are empty.
+    for (auto d = dictionaries.rbegin(); d != dictionaries.rend(); ++d)
+        if (d->second <= rule)
+            return d->first;
+    return {};
+}
+
 void parsePassDictionary(std::string_view fileBytes, const TextEncodingRef& encoding, PassRuleList& rules)
 {
     DictionaryLines lines(fileBytes, encoding);
@@ -44,6 +53,7 @@ namespace {
 // False when no item can be formed for the name at all.
 bool loadOne(const RuleLoadingInput& input, const std::string& name, PassRuleList& rules)
 {
+    rules.dictionaries.emplace_back(name, rules.size());
     FolderItem file = input.dictionaryFolder.Child(name);
     if (!file) {
         if (name.empty())

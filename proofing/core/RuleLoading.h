@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "dictionary/core/DictionaryFile.h"
@@ -23,8 +24,13 @@ struct PassRuleList {
     std::vector<std::string> replaceList;
     std::vector<std::string> optionList;
     std::vector<std::string> commentList;
+    // The dictionaries in the order they were taken up, each with the number
+    // of its first rule; the last is the one being read while loading.
+    std::vector<std::pair<std::string, size_t>> dictionaries;
 
     size_t size() const { return searchList.size(); }
+    // The name of the dictionary that rule came from (empty when unknown).
+    std::string dictionaryOf(size_t rule) const;
 };
 
 // Appends the rules of one dictionary file, read as the pass reads it, with

@@ -1,10 +1,9 @@
 #include "proofing/core/ScriptRule.h"
 
 #include "app/core/ScriptRunner.h"
-#include "encoding/core/detectKanji.h"
+#include "encoding/core/JudgedText.h"
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
-#include "proofing/core/RegEx.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -92,12 +91,9 @@ std::string runScriptFile(const std::string& path, const std::vector<std::string
 
 std::string scriptOutputText(std::string_view bytes, const detectKanji& detector)
 {
-    const TextEncodingRef encoding = detector.JudgeCode(bytes);
-    if (encoding == Encodings::UTF8()) {
-        requireValidUtf8(bytes, "a script's output");
-        return std::string(bytes);
-    }
-    return encoding->decode(bytes);
+    // All of the output is the sample; where no sure sign decided, UTF-8 that
+    // holds a multi-byte character is taken for what it is.
+    return decodeJudged(detector, std::string(bytes), std::string_view::npos, TextEvidence::WhereNotSure).text;
 }
 
 std::string runScriptRule(const FolderItem& script, const ScriptValues& values, const detectKanji& detector,

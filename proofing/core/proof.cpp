@@ -21,6 +21,41 @@ namespace {
 // A cancel request: the pass ends like a failure, without the message.
 struct PassCancelled {};
 
+// Text for a message: bytes that are not UTF-8 (a file name) as U+FFFD.
+std::string displayable(std::string_view text)
+{
+    if (isValidUtf8(text))
+        return std::string(text);
+    std::string out;
+    for (size_t i = 0; i < text.size();)
+        appendCodePoint(out, nextCodePoint(text, i));
+    return out;
+}
+
+// Why a pass failed, in the user's words; empty when there is nothing to say.
+std::string failureReason(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const RegExException&) {
+        return "正規表現のエラーです。";
+    } catch (const EncodingException&) {
+        return "文字コードを変換できません。";
+    } catch (const ScriptFailure&) {
+        return "スクリプトを実行できません。";
+    } catch (const IOException&) {
+        return "ファイルを読み書きできません。";
+    } catch (...) {
+    }
+    return {};
+}
+
+// Where a rule's script was looked for, for the notice that it is missing.
+std::string scriptPlace(const FolderItem& scriptFolder, const std::string& name)
+{
+    return displayable(scriptFolder ? scriptFolder.AbsolutePath() + "/" + name : name);
+}
+
 FolderItem besideApplication(std::string_view name)
 {
     FolderItem folder = FolderItem::applicationFolder();
@@ -159,9 +194,32 @@ std::string proof::runScript(int64_t start, const std::string& matchText, int ru
     return runScriptRule(scriptFile_, values, detector_, [this] { cancelTest(); });
 }
 
+std::string proof::failurePlace(const std::exception_ptr& failure) const
+{
+    std::string place;
+    auto line = [&place](const std::string& text) {
+        if (!place.empty())
+            place += '\n';
+        place += text;
+    };
+    if (loadingRules_ && !ruleList_.dictionaries.empty())
+        line("辞書: " + displayable(ruleList_.dictionaries.back().first));
+    if (!itemPlace_.empty())
+        line(itemPlace_);
+    if (applyingRules_ && ruleIndex_ >= 0 && static_cast<size_t>(ruleIndex_) < ruleList_.size()) {
+        const size_t rule = static_cast<size_t>(ruleIndex_);
+        line("辞書: " + displayable(ruleList_.dictionaryOf(rule)));
+        line("検索文字列: " + ruleList_.searchList[rule]);
+    }
+    if (const std::string reason = failureReason(failure); !reason.empty())
+        line(reason);
+    return place;
+}
+
 void proof::Event_Run()
 {
     bool failed = false;
+    std::string place;
     try {
         // Set-up.
         app_.isWorking = true;
@@ -185,14 +243,19 @@ void proof::Event_Run()
         view_->refreshMenus();
         dictionaryFolder_ = besideApplication("Dictionary");
 
-        if (loadRules()) {
+        loadingRules_ = true;
+        const bool loaded = loadRules();
+        loadingRules_ = false;
+        if (loaded) {
             scriptFolder_ = besideApplication("Script");
             rules_ = prepareRules(ruleList_);
             do {
                 view_->setProgressValue(0);
                 itemChanged_ = false;
                 takeInItem();
+                applyingRules_ = true;
                 applyRules();
+                applyingRules_ = false;
                 writeItem();
                 yieldToOthers();
             } while (!app_.isClip && !app_.dropItem.empty());
@@ -203,10 +266,14 @@ void proof::Event_Run()
     } catch (const PassCancelled&) {
     } catch (...) {
         failed = true;
+        try {
+            place = failurePlace(std::current_exception());
+        } catch (...) {
+        }
     }
     if (failed) {
         try {
-            MsgBox(kPassFailureMessage);
+            MsgBox(kPassFailureMessage, place);
         } catch (...) {
         }
     }
@@ -228,7 +295,9 @@ bool proof::loadRules()
 
 void proof::takeInItem()
 {
+    itemPlace_.clear();
     if (app_.isClip) {
+        itemPlace_ = "クリップボード";
         itemName_ = "クリップボード";
         clipboardHadText_ = services().clipboardHasText();
         itemText_ = clipboardHadText_ ? services().clipboardText() : std::string();
@@ -238,6 +307,7 @@ void proof::takeInItem()
             throw NilObjectException("no file queued");
         // A copy: starters may append to the queue while the intake yields.
         const FolderItem file = app_.dropItem.front();
+        itemPlace_ = "ファイル: " + displayable(file.AbsolutePath());
         itemName_ = file.DisplayName();
         TakenFile taken = takeInFile(file, detector_);
         itemText_ = std::move(taken.text);
@@ -278,8 +348,8 @@ void proof::applyRules()
         if (rule.script) {
             scriptFile_ = findScript(scriptFolder_, rule.replace);
             if (!scriptFile_) {
-                const std::string empty;
-                noticeAndWait("スクリプトが見つかりません。", &empty);
+                const std::string where = scriptPlace(scriptFolder_, rule.replace);
+                noticeAndWait("スクリプトが見つかりません。", &where);
                 // The way out for a user who cannot supply the script: a
                 // cancel asked for while the notice was up ends the pass.
                 cancelTest();

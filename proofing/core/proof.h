@@ -14,6 +14,7 @@
 #include "proofing/core/RuleLoading.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +82,9 @@ private:
     std::string runScript(int64_t start, const std::string& matchText, int ruleReplaceCount);
     // Ends the pass when the user has asked to cancel it.
     void cancelTest();
+    // Where a failure stopped the pass, and why, for the failure message:
+    // the item, the dictionary being loaded or the rule being applied.
+    std::string failurePlace(const std::exception_ptr& failure) const;
 
     AppState& app_;
     std::shared_ptr<PassView> view_;
@@ -96,12 +100,18 @@ private:
     int32_t filesDone_ = 0;
     int32_t savedCount_ = 0;
     int32_t passReplaceCount_ = 0;
+    // What the pass is at, for the failure message.
+    bool loadingRules_ = false;
+    bool applyingRules_ = false;
 
     // Per item.
     std::string itemText_;
     // Storage lent from one rule's edits to the next.
     std::string spareText_;
     std::string itemName_;
+    // The item as the failure message names it: the file's path, or the
+    // clipboard.
+    std::string itemPlace_;
     LineEnd itemLineEnd_ = LineEnd::CR;
     TextEncodingRef itemEncoding_;
     bool itemChanged_ = false;

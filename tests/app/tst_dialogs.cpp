@@ -1,6 +1,7 @@
-// The notice and the unsaved-changes question: every way the notice goes
-// releases a waiting worker, the question is left only through its buttons,
-// and a document window closes after "save" only when the save went through.
+// The notice and the unsaved-changes question: the notice grows to show its
+// texts, every way it goes releases a waiting worker, the question is left
+// only through its buttons, and a document window closes after "save" only
+// when the save went through; the message box with its informative text.
 
 #include "ShellFixture.h"
 
@@ -8,11 +9,13 @@
 #include "app/ui/SharedDialogs.h"
 #include "dictionary/ui/dicEdit.h"
 #include "platform/core/Thread.h"
+#include "platform/ui/QtServices.h"
 #include "workspace/ui/workSpace.h"
 
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -98,6 +101,79 @@ private slots:
         QCOMPARE(sheet.notifyMsg(), std::string());
         QCOMPARE(sheet.notifySum(), std::string());
         QVERIFY(sheet.controlAs<QPushButton>("PushButton1")->isDefault());
+    }
+
+    void noticeGrowsToFitItsTexts_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<bool>("wider");
+        QTest::addColumn<bool>("taller");
+        const QString path = QStringLiteral("/home/someone/Documents/校正/Script/convert numbers.sh");
+        QTest::newRow("short texts keep the table's size") << "スクリプトが見つかりません。" << "" << false << false;
+        QTest::newRow("a path in the detail line") << "スクリプトが見つかりません。" << path << true << false;
+        QTest::newRow("a long message wraps")
+            << QStringLiteral("正規表現の表記、あるいはファイル関連のエラーです。").repeated(4) << "" << true << true;
+        QTest::newRow("lines of detail") << "ファイルの校正を行いました。"
+                                         << "3 ファイル中 2 ファイルの 5 ヶ所を校正\n" + path + "\n" + path
+                                         << true << true;
+    }
+    void noticeGrowsToFitItsTexts()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, detail);
+        QFETCH(bool, wider);
+        QFETCH(bool, taller);
+        Shell s;
+        notifySheet& sheet = notifySheet::instance();
+        sheet.setNotifyMsg(message.toStdString());
+        sheet.setNotifySum(detail.toStdString());
+        const QSize size = sheet.widget()->size();
+        QCOMPARE(size.width() > 282, wider);
+        QCOMPARE(size.height() > 88, taller);
+        QVERIFY(size.width() >= 282 && size.height() >= 88);
+        // Each text shows whole inside its label, the labels inside the
+        // notice, and OK keeps its place below them at the right.
+        QWidget* ok = sheet.control("PushButton1");
+        int bottom = 0;
+        for (const char* name : {"notifyMsg", "notifySum"}) {
+            auto* label = sheet.controlAs<QLabel>(name);
+            const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 1 << 20),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
+            QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(), name);
+            QVERIFY(label->geometry().top() >= bottom);
+            QVERIFY(sheet.widget()->rect().contains(label->geometry()));
+            bottom = label->geometry().bottom();
+        }
+        QCOMPARE(ok->geometry().top(), bottom + 1 + 6);
+        QCOMPARE(size.width() - ok->geometry().right() - 1, 9);
+        QCOMPARE(size.height() - ok->geometry().bottom() - 1, 11);
+        // Texts of the table's size again: the table's size again.
+        sheet.setNotifyMsg("辞書が見つかりません。");
+        sheet.setNotifySum("");
+        QCOMPARE(sheet.widget()->size(), QSize(282, 88));
+        QCOMPARE(ok->geometry(), QRect(204, 57, 69, 20));
+        sheet.Close();
+    }
+
+    void messageBoxShowsItsInformativeText()
+    {
+        Shell s;
+        QtServices real;
+        bool closed = false;
+        real.openInformativeMessageBox("校正を終了します。", "ファイル: /tmp/a.txt", [&] { closed = true; });
+        QMessageBox* box = nullptr;
+        QVERIFY(pumpUntil([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                    box = b;
+            return box != nullptr;
+        }));
+        QCOMPARE(box->text(), QStringLiteral("校正を終了します。"));
+        QCOMPARE(box->informativeText(), QStringLiteral("ファイル: /tmp/a.txt"));
+        QCOMPARE(box->windowTitle(), QStringLiteral("Tesvora"));
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        QVERIFY(pumpUntil([&] { return closed; }));
     }
 
     void aSecondNoticeReplacesTheTexts()

@@ -102,6 +102,12 @@ private slots:
         QTest::newRow("CR LF line ends")
             << std::string("a\r\nb\r\n")
             << std::string("a\rb\r") + std::string(20, '\r') + "Osaka,12\rOsaka,12\rOsaka,12\rOsaka,12\rNormalProof\rmanualWorkFrow\rnoLogging\r\r";
+        QTest::newRow("UTF-8 byte-order mark before line 1")
+            << "\xEF\xBB\xBF" + kDefaults << kDefaults;
+        QTest::newRow("mark only on line 1")
+            << std::string("\xEF\xBB\xBF\xEF\xBB\xBF") + "TEXT\r\xEF\xBB\xBFtxt\r"
+            << std::string("\xEF\xBB\xBFTEXT\r\xEF\xBB\xBFtxt\r") + std::string(20, '\r')
+                   + "Osaka,12\rOsaka,12\rOsaka,12\rOsaka,12\rNormalProof\rmanualWorkFrow\rnoLogging\r\r";
         QTest::newRow("longer old file is cut to thirty lines")
             << kDefaults + "extra\rlines\r" << kDefaults;
     }
@@ -114,6 +120,17 @@ private slots:
         s.readPreferences();
         s.doPrefSave();
         QCOMPARE(readFile(prefsPath()), written);
+    }
+
+    void markedFileReadsLineOne()
+    {
+        // An editor saved the file with a mark: line 1 still starts with the
+        // type, so a filter on "TEXT" keeps matching.
+        writeFile(prefsPath(), "\xEF\xBB\xBFTEXT\r" + std::string(25, '\r') + "FastProof\r");
+        AppState s;
+        s.readPreferences();
+        QCOMPARE(QByteArray::fromStdString(s.prefFileType), QByteArray("TEXT"));
+        QVERIFY(s.isFastProof);
     }
 
     void frameLineWithTwoNumbers()

@@ -1,7 +1,11 @@
 // The encoding detector: single detector scores, the sure signs and their
-// order, the choice by score with its tie-breaks, and the 1000-byte window.
+// order, the choice by score with its tie-breaks, and the 1000-byte window;
+// and the encoding a whole text is finally read in, as a file of a pass and
+// as a script's output.
 
 #include "encoding/core/detectKanji.h"
+#include "encoding/core/JudgedText.h"
+#include "platform/core/Errors.h"
 
 #include "support/EncodingNames.h"
 
@@ -90,6 +94,8 @@ private slots:
     void utf7Like();
     void onlyTheWindowCounts_data();
     void onlyTheWindowCounts();
+    void wholeText_data();
+    void wholeText();
 };
 
 void TestDetectKanji::scores_data()
@@ -228,6 +234,11 @@ void TestDetectKanji::sureSigns()
     QCOMPARE(got->hasByteOrderMark(), expected->hasByteOrderMark());
     QCOMPARE(got.get(), expected); // the shared objects themselves
     QCOMPARE(sample, before);
+    // Where a sign was found the answer is sure; the rows without one fall
+    // back on the scores.
+    const tv::detectKanji::Judgement judged = tv::detectKanji().Judge(sv(sample));
+    QCOMPARE(judged.encoding, got);
+    QCOMPARE(judged.sure, expected != sjis());
 }
 
 void TestDetectKanji::choice_data()
@@ -265,10 +276,12 @@ void TestDetectKanji::choice()
 {
     QFETCH(QByteArray, sample);
     QFETCH(const TextEncoding*, expected);
-    const TextEncodingRef got = tv::detectKanji().JudgeCode(sv(sample));
-    QVERIFY(got);
-    QCOMPARE(got->name(), expected->name());
-    QCOMPARE(got.get(), expected);
+    const tv::detectKanji::Judgement judged = tv::detectKanji().Judge(sv(sample));
+    QVERIFY(judged.encoding);
+    QCOMPARE(judged.encoding->name(), expected->name());
+    QCOMPARE(judged.encoding.get(), expected);
+    // Of the answers by score only UTF-7 is sure: it rests on a run.
+    QCOMPARE(judged.sure, expected == utf7());
 }
 
 void TestDetectKanji::utf7Like_data()
@@ -276,25 +289,31 @@ void TestDetectKanji::utf7Like_data()
     QTest::addColumn<QByteArray>("sample");
     QTest::addColumn<const TextEncoding*>("expected");
 
-    QTest::newRow("one closed run") << QByteArray("+AGE-") << utf7();
+    // A run that forms a unit beyond ASCII.
     QTest::newRow("Japanese") << QByteArray("+ZeVnLIqe-") << utf7();
-    QTest::newRow("eight letters") << QByteArray("+AGEAYgBj-") << utf7();
-    // Scores above 50 but does not read as UTF-7.
+    QTest::newRow("ten letters, stray bits left") << QByteArray("+ZeVnLIqeZe-") << utf7();
+    QTest::newRow("one such run among ASCII ones") << QByteArray("+AGE- +ZeV- +AGI-") << utf7();
+    QTest::newRow("tilde after the run") << QByteArray("+ZeVn-~") << utf7();
+    // Score above 50, but no run forms anything beyond ASCII.
+    QTest::newRow("plus minus") << QByteArray("Tolerance +-5%") << sjis();
+    QTest::newRow("plus minus in a sentence") << QByteArray("Voltage 5V +- 10%") << sjis();
     QTest::newRow("phone number") << QByteArray("+1-555-1234") << sjis();
-    QTest::newRow("ten letters leave stray bits") << QByteArray("+AAAAAAAAAA-") << sjis();
-    QTest::newRow("tilde is no UTF-7 character") << QByteArray("+AGE-~") << sjis();
-    QTest::newRow("run open at the end of a whole text") << QByteArray("+AGEAYgBj-+AGEA") << sjis();
+    QTest::newRow("run of ASCII units") << QByteArray("+AGE-") << sjis();
+    QTest::newRow("eight letters of ASCII units") << QByteArray("+AGEAYgBj-") << sjis();
+    QTest::newRow("ten letters of NUL units") << QByteArray("+AAAAAAAAAA-") << sjis();
+    QTest::newRow("letters after a space are no unit") << QByteArray("C++ is fun- really") << sjis();
+    QTest::newRow("run open at the end of a whole text") << QByteArray("+AGEAYgBj-+ZeVnLIqe") << sjis();
     // A sample of 1000 bytes or more may be cut inside a run.
     const QByteArray cutRun = QByteArray("+AGEAYgBj-").repeated(99) + "+ZeVnLIqeZeVnLIqe-";
     QTest::newRow("run cut at the sample end") << cutRun.left(1000) << utf7();
     QTest::newRow("run cut inside a longer script output") << cutRun << utf7();
     // Truncation: 50.98 is not above 50, 51.02 is.
-    QTest::newRow("just below the threshold") << ascii(250) + "+AGE-" << sjis();
-    QTest::newRow("just above the threshold") << ascii(240) + "+AGE-" << utf7();
-    // Only ASCII reads as UTF-7, so neither a tie with a Shift_JIS score
-    // above 50 (66 each here) nor a lead over it does.
+    QTest::newRow("just below the threshold") << ascii(250) + "+ZeV-" << sjis();
+    QTest::newRow("just above the threshold") << ascii(240) + "+ZeV-" << utf7();
+    // UTF-7 is 7-bit, so neither a tie with a Shift_JIS score above 50 (66
+    // each here) nor a lead over it makes Shift_JIS bytes UTF-7.
     QTest::newRow("tie with Shift_JIS above 50") << hex("82a0") + "+AB-" << sjis();
-    QTest::newRow("ahead of Shift_JIS bytes") << hex("82a0") + "+AGEAYgBj-" << sjis();
+    QTest::newRow("ahead of Shift_JIS bytes") << hex("82a0") + "+ZeVnLIqe-" << sjis();
 }
 
 void TestDetectKanji::utf7Like()
@@ -327,6 +346,77 @@ void TestDetectKanji::onlyTheWindowCounts()
             c = char(rng.bounded(256));
         const QByteArray sample = head + tail;
         QCOMPARE(detector.JudgeCode(sv(sample))->name(), plain->name());
+    }
+}
+
+Q_DECLARE_METATYPE(tv::TextEvidence)
+
+void TestDetectKanji::wholeText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<const TextEncoding*>("detected"); // the detector's answer on the first 1000 bytes
+    QTest::addColumn<const TextEncoding*>("file");     // what a pass reads a file in and writes it back in
+    QTest::addColumn<const TextEncoding*>("script");   // what a script's output is read in
+    const TextEncoding* fails = nullptr;               // nothing decodes the text
+    auto enc = [](const TextEncoding* e, const char* utf8) { return QByteArray::fromStdString(e->encode(utf8)); };
+    const QByteArray head = QByteArray("<html><head><title>Reference</title></head>\n").repeated(25);
+    QVERIFY(head.size() > 1000);
+
+    QTest::newRow("plus minus") << QByteArray("Tolerance +-5%\n") << sjis() << sjis() << sjis();
+    QTest::newRow("plus minus in a sentence") << QByteArray("Voltage 5V +- 10%") << sjis() << sjis() << sjis();
+    QTest::newRow("UTF-7 run") << QByteArray("+ZeVnLIqe-") << utf7() << utf7() << utf7();
+    QTest::newRow("UTF-7 run, stray bits") << QByteArray("+ZeVnLIqeZe-") << utf7() << fails << fails;
+    // The sample sees ASCII only; the rest is UTF-8 that Shift_JIS cannot
+    // read, or reads into other characters (凛 E5 87 9B and と).
+    QTest::newRow("UTF-8 after an ASCII head") << head + "日本語の説明です。\n" << sjis() << utf8() << utf8();
+    QTest::newRow("UTF-8 after an ASCII head, Shift_JIS reads it") << head + "凛と" << sjis() << utf8() << utf8();
+    QTest::newRow("Shift_JIS after an ASCII head") << head + enc(sjis(), "日本語の説明です。") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP after an ASCII head") << head + enc(euc(), "凛と") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP after an ASCII head, Shift_JIS fails") << head + enc(euc(), "日本語の説明です。")
+                                                                 << sjis() << fails << fails;
+    QTest::newRow("ASCII only") << head << sjis() << sjis() << sjis();
+    // A big-endian mark is no sure sign, and Japanese alone has no zero byte.
+    QTest::newRow("UTF-16BE with a mark, no ASCII") << enc(utf16(true, true), "日本語の説明です。")
+                                                    << sjis() << utf16(true, true) << utf16(true, true);
+    // The first bytes read as Shift_JIS: the guess stands for a file, while a
+    // script's output, all of it seen, is UTF-8 where it is valid UTF-8.
+    QTest::newRow("UTF-8 hiragana tying Shift_JIS") << QByteArray("あい") << sjis() << sjis() << utf8();
+    QTest::newRow("UTF-8 mixing ASCII and kana") << QByteArray("ろ|my file.txt|2|0|0") << sjis() << sjis() << utf8();
+    QTest::newRow("Shift_JIS") << enc(sjis(), "日本語の説明です。") << sjis() << sjis() << sjis();
+    QTest::newRow("EUC-JP") << enc(euc(), "日本語の説明です。") << euc() << euc() << euc();
+    QTest::newRow("Shift_JIS cut short") << enc(sjis(), "日本語") + "\x82" << sjis() << fails << fails;
+    // Sure signs are never overruled.
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF日本語") << utf8() << utf8() << utf8();
+    QTest::newRow("ISO-2022-JP") << enc(jis(), "日本語") << jis() << jis() << jis();
+    QTest::newRow("UTF-16LE with a mark") << enc(utf16(false, true), "日本語") << utf16(false, true)
+                                          << utf16(false, true) << utf16(false, true);
+    QTest::newRow("empty") << QByteArray() << sjis() << sjis() << sjis();
+}
+
+void TestDetectKanji::wholeText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(const TextEncoding*, detected);
+    QFETCH(const TextEncoding*, file);
+    QFETCH(const TextEncoding*, script);
+    const tv::detectKanji detector;
+    const std::string all = bytes.toStdString();
+    const TextEncodingRef guess = detector.JudgeCode(all.substr(0, 1000));
+    QCOMPARE(QString::fromStdString(guess->name()), QString::fromStdString(detected->name()));
+    QCOMPARE(guess.get(), detected);
+    for (auto [evidence, expected] : {std::pair{tv::TextEvidence::WhereGuessFails, file},
+                                      std::pair{tv::TextEvidence::WhereNotSure, script}}) {
+        const size_t sample = evidence == tv::TextEvidence::WhereGuessFails ? 1000 : std::string::npos;
+        if (!expected) {
+            QVERIFY_THROWS_EXCEPTION(tv::EncodingException, tv::decodeJudged(detector, all, sample, evidence));
+            continue;
+        }
+        const tv::JudgedText judged = tv::decodeJudged(detector, all, sample, evidence);
+        QCOMPARE(QString::fromStdString(judged.encoding->name()), QString::fromStdString(expected->name()));
+        QCOMPARE(judged.encoding.get(), expected);
+        QCOMPARE(QByteArray::fromStdString(judged.text), QByteArray::fromStdString(expected->decode(all)));
+        // What is read is written back byte for byte.
+        QCOMPARE(QByteArray::fromStdString(judged.encoding->encode(judged.text)), bytes);
     }
 }
 

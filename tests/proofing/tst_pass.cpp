@@ -78,6 +78,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void mixedLineEndsBecomeTheFirstForm();
+    void folderOfMixedFiles();
     void modesAgree_data();
     void modesAgree();
     void matchPathSeesItsOwnEdits_data();
@@ -219,6 +220,42 @@ void TestPass::mixedLineEndsBecomeTheFirstForm()
     writeDictionary({{"o", "0", "", ""}});
     run();
     QCOMPARE(q(readBytes(output("mixed[fixed].txt"))), QByteArray("0ne\r\ntw0\r\nthree\r\nf0ur"));
+}
+
+void TestPass::folderOfMixedFiles()
+{
+    // Files as a folder holds them. Only the rules' matches may change bytes:
+    // a UTF-8 file whose first 1000 bytes are ASCII (its 凛 and と read as
+    // Shift_JIS too), UTF-16 with a big-endian mark and no ASCII, Shift_JIS,
+    // and ASCII holding UTF-7's "+-".
+    const std::string head = QByteArray("<html><head><title>Debian</title></head>\n").repeated(30).toStdString();
+    struct File {
+        std::string name;
+        TextEncodingRef encoding;
+        std::string text, expected;
+    };
+    const std::vector<File> files = {
+        {"head.html", Encodings::UTF8(), head + "凛とサーバを設定します。\n", head + "凛とサーバーを設定します。\n"},
+        {"readme.txt", Encodings::UTF8(), head + "日本語のサーバです。\n", head + "日本語のサーバーです。\n"},
+        {"utf16.txt", Encodings::UTF16(true, true), "日本語のサーバ。", "日本語のサーバー。"},
+        {"sjis.txt", Encodings::ShiftJIS(), "上のサーバを再起動します。\r\n", "上のサーバーを再起動します。\r\n"},
+        {"plus.txt", Encodings::ShiftJIS(), "Tolerance +-5%\nVoltage 5V +- 10%\n", "Tolerance +/-5%\nVoltage 5V +/- 10%\n"},
+    };
+    writeDictionary({{"サーバ", "サーバー", "", ""}, {"+-", "+/-", "", ""}});
+    for (bool fast : {false, true}) {
+        app_->isFastProof = fast;
+        for (const File& f : files)
+            input(f.name, f.encoding->encode(f.text));
+        auto pass = run();
+        QVERIFY(services_->messages.empty());
+        QCOMPARE(pass->filesDone(), int(files.size()));
+        QCOMPARE(pass->savedCount(), int(files.size()));
+        for (const File& f : files) {
+            const std::string out = output(f.name.substr(0, f.name.find('.')) + "[fixed]" + f.name.substr(f.name.find('.')));
+            QCOMPARE(q(readBytes(out)), q(f.encoding->encode(f.expected)));
+            QFile::remove(QString::fromStdString(out));
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -437,6 +474,8 @@ void TestPass::missingDictionary()
         QVERIFY(services_->messages.empty());
     } else {
         QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+        QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)),
+                 QStringLiteral("辞書: gone.dict\nファイルを読み書きできません。"));
         QCOMPARE(view_->notices.size(), size_t(1));
     }
     QCOMPARE(view_->notices.back().message, "校正箇所はありませんでした。");
@@ -458,16 +497,24 @@ void TestPass::failureEndsThePass()
     QFETCH(bool, badPattern);
     app_->isFastProof = fast;
     app_->prefAlarmType = "dialog";
+    writeDictionary({{"x", "y", "", ""}}, "first.dict");
     if (badPattern)
-        writeDictionary({{"x", "y", "", ""}, {"(", "z", "*-------", ""}});
+        writeDictionary({{"z", "w", "", ""}, {"(\\t", "z", "*-------", ""}}, "second.dict");
     else
-        writeDictionary({{"x", "y", "", ""}});
+        writeDictionary({}, "second.dict");
+    app_->dicChangeList = {"first.dict", "second.dict"};
     for (int i = 1; i <= 5; ++i)
         input(std::to_string(i) + ".txt", "x");
     if (!badPattern)
         QFile::remove(QString::fromStdString(inDir_ + "/3.txt"));
     auto pass = run();
     QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+    // The box says where: the file, and the rule with its dictionary and its
+    // search text as stored.
+    const std::string where = badPattern
+        ? "ファイル: " + inDir_ + "/1.txt\n辞書: second.dict\n検索文字列: (\\t\n正規表現のエラーです。"
+        : "ファイル: " + inDir_ + "/3.txt\nファイルを読み書きできません。";
+    QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)), QString::fromStdString(where));
     const int done = badPattern ? 0 : 2;
     QCOMPARE(pass->filesDone(), done);
     for (int i = 1; i <= 5; ++i)

@@ -158,17 +158,29 @@ void TestPassUi::labelsAndCancelDuringANotice()
 {
     // The second rule runs a script whose name names no file: its notice
     // waits for the user, with the rule on show.
-    dictionary("x\ty\t\t\ra\\tb\t\t---*\t\r");
+    dictionary("x\ty\t\t\ra\\tb\tmissing tool.sh\t---*\t\r");
     queue("memo.txt", "x");
     app_->startProof();
     QVERIFY(waitFor([] { return notifySheet::isShown(); }));
-    QCOMPARE(notifySheet::instance().notifyMsg(), std::string("スクリプトが見つかりません。"));
+    notifySheet& sheet = notifySheet::instance();
+    QCOMPARE(sheet.notifyMsg(), std::string("スクリプトが見つかりません。"));
+    // The detail line says where the script was looked for, and the notice
+    // is wide enough to show that path whole.
+    const std::string where = root_ + "/app/Script/missing tool.sh";
+    QCOMPARE(QString::fromStdString(sheet.notifySum()), QString::fromStdString(where));
+    auto* sum = sheet.controlAs<QLabel>("notifySum");
+    const QRect needed = sum->fontMetrics().boundingRect(QRect(0, 0, sum->width(), 1 << 20),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, sum->text());
+    QVERIFY(needed.width() > 264);
+    QVERIFY(needed.width() <= sum->width());
+    QVERIFY(needed.height() <= sum->height());
+    QVERIFY(sheet.widget()->rect().contains(sum->geometry()));
     grepWindow* w = grepWindow::openInstance();
     QVERIFY(w);
     w->flush();
     QCOMPARE(w->Title(), std::string("\"memo.txt\" を校正中..."));
     QCOMPARE(w->searchText(), std::string("a\\tb"));
-    QCOMPARE(w->replaceText(), std::string(""));
+    QCOMPARE(w->replaceText(), std::string("missing tool.sh"));
     QCOMPARE(w->replaceCount(), std::string("0"));
     QCOMPARE(w->progressValue(), 1);
     QCOMPARE(w->progressMaximum(), 2);

@@ -1,5 +1,6 @@
 // Rule loading of a pass: the dictionary queue, several dictionaries into one
-// list, the progress maximum, and the ways a dictionary can be missing.
+// list with each rule's dictionary, the progress maximum, and the ways a
+// dictionary can be missing.
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -82,14 +83,20 @@ void TestRuleLoading::queue_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<int>>("maxima");
+    QTest::addColumn<QStringList>("sources"); // each rule's dictionary
 
-    QTest::newRow("empty queue: the current dictionary") << QStringList{} << QStringList{"d1"} << QList<int>{1};
+    QTest::newRow("empty queue: the current dictionary") << QStringList{} << QStringList{"d1"} << QList<int>{1}
+                                                         << QStringList{"default.dict"};
     QTest::newRow("A, B and A again") << QStringList{"A.dict", "B.dict", "A.dict"}
-                                      << QStringList{"a1", "a2", "b1", "a1", "a2"} << QList<int>{2, 3, 5};
+                                      << QStringList{"a1", "a2", "b1", "a1", "a2"} << QList<int>{2, 3, 5}
+                                      << QStringList{"A.dict", "A.dict", "B.dict", "A.dict", "A.dict"};
     QTest::newRow("an empty dictionary between") << QStringList{"A.dict", "empty.dict", "B.dict"}
-                                                 << QStringList{"a1", "a2", "b1"} << QList<int>{2, 2, 3};
-    QTest::newRow("name ignoring case") << QStringList{"a.DICT"} << QStringList{"a1", "a2"} << QList<int>{2};
-    QTest::newRow("Shift_JIS") << QStringList{"sjis.dict"} << QStringList{"校正"} << QList<int>{1};
+                                                 << QStringList{"a1", "a2", "b1"} << QList<int>{2, 2, 3}
+                                                 << QStringList{"A.dict", "A.dict", "B.dict"};
+    QTest::newRow("name ignoring case") << QStringList{"a.DICT"} << QStringList{"a1", "a2"} << QList<int>{2}
+                                        << QStringList{"a.DICT", "a.DICT"};
+    QTest::newRow("Shift_JIS") << QStringList{"sjis.dict"} << QStringList{"校正"} << QList<int>{1}
+                               << QStringList{"sjis.dict"};
 }
 
 void TestRuleLoading::queue()
@@ -97,6 +104,7 @@ void TestRuleLoading::queue()
     QFETCH(QStringList, names);
     QFETCH(QStringList, expected);
     QFETCH(QList<int>, maxima);
+    QFETCH(QStringList, sources);
     std::deque<std::string> queue;
     for (const QString& n : names)
         queue.push_back(n.toStdString());
@@ -105,6 +113,10 @@ void TestRuleLoading::queue()
     QCOMPARE(searches(rules), expected);
     QCOMPARE(QList<int>(maxima_.begin(), maxima_.end()), maxima);
     QVERIFY(queue.empty());
+    QStringList from;
+    for (size_t i = 0; i < rules.size(); ++i)
+        from << QString::fromStdString(rules.dictionaryOf(i));
+    QCOMPARE(from, sources);
 }
 
 // A workspace that starts while the rules load appends its names: this pass
@@ -147,6 +159,8 @@ void TestRuleLoading::missingFile()
     QVERIFY_THROWS_EXCEPTION(IOException, loadPassRules(input(queue), rules));
     QCOMPARE(searches(rules), (QStringList{"a1", "a2"}));
     QCOMPARE(queue, (std::deque<std::string>{"B.dict"}));
+    // The last dictionary taken up is the one that failed.
+    QCOMPARE(QString::fromStdString(rules.dictionaries.back().first), name);
 }
 
 // No item can be formed for an empty name: the pass's notice.

@@ -153,6 +153,11 @@ void TestScript::output_data()
     QTest::newRow("UTF-8") << QByteArray("置換後\n") << QStringLiteral("置換後\n");
     QTest::newRow("Shift_JIS") << QByteArray("\x92\x75\x8A\xB7\x8C\xE3") << QStringLiteral("置換後");
     QTest::newRow("EUC-JP") << QByteArray("\xC3\xD6\xB4\xB9\xB8\xE5\xA4\xC7\xA4\xB9") << QStringLiteral("置換後です");
+    // The first bytes read as Shift_JIS too; all of it is valid UTF-8.
+    QTest::newRow("UTF-8 mixing ASCII and kana") << QByteArray("ろ|my file.txt|2|0|0\n")
+                                                  << QStringLiteral("ろ|my file.txt|2|0|0\n");
+    QTest::newRow("UTF-16 with a big-endian mark") << QByteArray("\xFE\xFF\x7F\x6E\x63\xDB", 6)
+                                                    << QStringLiteral("置換");
     QTest::newRow("nothing") << QByteArray() << QString();
     // A long output is detected over the whole of it, and taken whole.
     QTest::newRow("long UTF-8") << QByteArray("置換後です。\n").repeated(2000) << QStringLiteral("置換後です。\n").repeated(2000);

@@ -16,8 +16,10 @@ public:
     TestServices() { setServices(this); }
     ~TestServices() override { setServices(nullptr); }
 
-    // Messages shown so far.
+    // Messages shown so far, and beside each its informative text (empty for
+    // none).
     std::vector<std::string> messages;
+    std::vector<std::string> informativeTexts;
     int beeps = 0;
     std::vector<std::string> urls;
     // When false, message boxes stay open until closeMessage() is called.
@@ -28,7 +30,13 @@ public:
 
     void openMessageBox(const std::string& text, std::function<void()> closed) override
     {
+        openInformativeMessageBox(text, std::string(), std::move(closed));
+    }
+    void openInformativeMessageBox(const std::string& text, const std::string& informativeText,
+                                   std::function<void()> closed) override
+    {
         messages.push_back(text);
+        informativeTexts.push_back(informativeText);
         if (closeMessagesAtOnce) {
             if (closed)
                 closed();
