@@ -124,7 +124,7 @@ private slots:
         QFETCH(QString, detail);
         QFETCH(bool, wider);
         QFETCH(bool, taller);
-        Shell s;
+        StartedShell s;
         notifySheet& sheet = notifySheet::instance();
         sheet.setNotifyMsg(message.toStdString());
         sheet.setNotifySum(detail.toStdString());
@@ -158,7 +158,7 @@ private slots:
 
     void messageBoxShowsItsInformativeText()
     {
-        Shell s;
+        StartedShell s;
         QtServices real;
         bool closed = false;
         real.openInformativeMessageBox("校正を終了します。", "ファイル: /tmp/a.txt", [&] { closed = true; });
