@@ -21,11 +21,21 @@ DictionaryListing listDictionaries(const FolderItem& folder, const std::string& 
         yieldToOthers();
         if (!isDictionaryEntry(entry))
             continue;
-        listing.names.push_back(entry.DisplayName());
-        if (listing.current == 0 && textEquals(listing.names.back(), currentName))
-            listing.current = static_cast<int>(listing.names.size());
+        listing.names.push_back(entry.Name());
     }
+    listing.current = matchingName(listing.names, currentName);
     return listing;
+}
+
+int matchingName(const std::vector<std::string>& names, std::string_view name)
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name)
+            return static_cast<int>(i + 1);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (textEquals(names[i], name))
+            return static_cast<int>(i + 1);
+    return 0;
 }
 
 } // namespace tv

@@ -410,7 +410,7 @@ bool App::_newdic_Action()
     // The file comes first: a dictionary that cannot be created is neither
     // listed nor made current.
     writeFileSafely(file, "", "dict", "Tv9x");
-    std::string name = file.DisplayName();
+    std::string name = file.Name();
     MenuItem* choose = menuBar_->addArrayMember("dicList");
     MenuItem* edit = menuBar_->addArrayMember("dicEditList");
     if (!choose || !edit)
@@ -452,6 +452,9 @@ bool App::openEditor(const std::string& name)
 
 bool App::_dicSelectedEdit_Action()
 {
+    // No current dictionary names no editor.
+    if (prefDefaultDic.empty())
+        return false;
     return openEditor(prefDefaultDic);
 }
 

@@ -3,6 +3,8 @@
 
 #include "app/ui/App.h"
 
+#include "app/core/DictionaryFolder.h"
+
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
@@ -35,16 +37,22 @@ bool App::Event_HandleAppleEvent(const std::string& eventClass, const std::strin
         return false;
     bool matched = false;
     if (!dict.empty()) {
+        // The byte-exact name before one equal ignoring case: A.dict and
+        // a.dict may both be listed, and only one is ever marked.
+        std::vector<std::string> names;
+        for (int i = 1; i <= dicMenuNo; ++i) {
+            MenuItem* it = menuBar_->item("dicList", i);
+            names.push_back(it ? it->Text() : std::string());
+        }
+        const int chosen = matchingName(names, dict);
         for (int i = 1; i <= dicMenuNo; ++i) {
             MenuItem* it = menuBar_->item("dicList", i);
             if (!it)
                 continue;
-            if (textEquals(it->Text(), dict)) {
-                it->setChecked(true);
+            it->setChecked(i == chosen);
+            if (i == chosen) {
                 prefDefaultDic = it->Text();
                 matched = true;
-            } else {
-                it->setChecked(false);
             }
             yieldToOthers();
         }

@@ -3,6 +3,7 @@
 
 #include "app/ui/AboutBox.h"
 #include "app/ui/App.h"
+#include "support/Windows.h"
 #include "platform/core/FolderItem.h"
 #include "platform/core/Text.h"
 #include "support/TestServices.h"
@@ -138,6 +139,8 @@ private slots:
             << QStringList {"A.dict", "B.DICT"} << "b.dict" << QStringList {"A.dict", "B.DICT"} << 2;
         QTest::newRow("two names equal ignoring case: only the first is marked")
             << QStringList {"Memo.dict", "memo.dict"} << "MEMO.dict" << QStringList {"Memo.dict", "memo.dict"} << 1;
+        QTest::newRow("the byte-exact name before one equal ignoring case")
+            << QStringList {"Memo.dict", "memo.dict"} << "memo.dict" << QStringList {"Memo.dict", "memo.dict"} << 2;
         QTest::newRow("resource-fork copies are no dictionaries")
             << QStringList {"._a.dict", "a.dict"} << "a.dict" << QStringList {"a.dict"} << 1;
         QTest::newRow("dictionary header without codes")
@@ -161,6 +164,71 @@ private slots:
         QVERIFY(textEquals(a.prefDefaultDic, listed[checked - 1].toStdString()));
         QCOMPARE(a.dicMenuNo, int(listed.size()));
         QVERIFY(!FolderItem::fromPath(s.dict() + "/新規辞書.dict").Exists());
+    }
+
+    // A file name that is not UTF-8 is listed under a caption with U+FFFD,
+    // and the entry still finds its file: as the current dictionary, in the
+    // preferences file, through an event and through the editor command.
+    void nameThatIsNotUtf8StaysUsable()
+    {
+        Start s;
+        const std::string raw = "\xff\xfe\x83\x65.dict"; // Latin-1 and Shift_JIS bytes
+        s.prepareDictionaries({"a.dict"});
+        writeFile(s.dict() + "/" + raw, "");
+        writeFile(s.prefs(), std::string(9, '\r') + raw + "\r");
+        App a;
+        a.Event_Open();
+        QCOMPARE(a.dicMenuNo, 2);
+        QCOMPARE(checkedMembers(a), QList<int> {2});
+        QCOMPARE(a.prefDefaultDic, raw);
+        QVERIFY(a.dictionaryFolder().Child(a.prefDefaultDic).Exists());
+        QVERIFY(a.MenuBar().item("dicList", 2)->action()->text().contains(QChar(0xFFFD)));
+
+        a._dicList_Action(1);
+        QVERIFY(a.Event_HandleAppleEvent("Tv9x", "used", raw, FolderItem()));
+        QCOMPARE(a.prefDefaultDic, raw);
+        QCOMPARE(checkedMembers(a), QList<int> {2});
+
+        test::registerAllWindows();
+        a._dicSelectedEdit_Action();
+        QCOMPARE(int(a.dicEditWin.size()), 1);
+        QCOMPARE(a.dicEditWin[0]->editDic, raw);
+        QCOMPARE(a.dicEditWin[0]->filePath(), s.dict() + "/" + raw);
+
+        QVERIFY(a.quitCommand());
+        const std::string prefs = readFile(s.prefs());
+        QVERIFY(prefs.find("\r" + raw + "\r") != std::string::npos);
+    }
+
+    // Names that differ only in case are both listed, and an event marks
+    // only the one it names, byte for byte where there is one.
+    void caseVariantsEachReachable()
+    {
+        Start s;
+        s.prepareDictionaries({"D1.dict", "d1.dict"});
+        App a;
+        a.Event_Open();
+        QVERIFY(a.Event_HandleAppleEvent("Tv9x", "used", "d1.dict", FolderItem()));
+        QCOMPARE(checkedMembers(a), QList<int> {2});
+        QCOMPARE(a.prefDefaultDic, std::string("d1.dict"));
+        QVERIFY(a.Event_HandleAppleEvent("Tv9x", "used", "D1.dict", FolderItem()));
+        QCOMPARE(checkedMembers(a), QList<int> {1});
+        QVERIFY(a.Event_HandleAppleEvent("Tv9x", "used", "D1.DICT", FolderItem()));
+        QCOMPARE(checkedMembers(a), QList<int> {1});
+    }
+
+    // Without a current dictionary the editor command opens nothing.
+    void emptyCurrentNameOpensNoEditor()
+    {
+        Start s;
+        s.prepareDictionaries({"a.dict"});
+        App a;
+        a.Event_Open();
+        test::registerAllWindows();
+        a.prefDefaultDic.clear();
+        a._dicSelectedEdit_Action();
+        a._dicSelectedEdit_Action();
+        QVERIFY(a.dicEditWin.empty());
     }
 
     void typesDecideDictionaries()
