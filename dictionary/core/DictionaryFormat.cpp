@@ -14,6 +14,18 @@ bool RuleOptions::isOn(std::string_view text, int position)
            text[static_cast<size_t>(position) - 1] == '*';
 }
 
+RuleOptions::RuleOptions(std::string_view text)
+{
+    for (int p = 1; p <= 8; ++p)
+        if (isOn(text, p))
+            on_ = static_cast<uint8_t>(on_ | (1u << (p - 1)));
+}
+
+bool RuleOptions::isOn(int position) const
+{
+    return position >= 1 && position <= 8 && (on_ >> (position - 1)) & 1u;
+}
+
 std::string RuleOptions::completed(std::string_view text)
 {
     if (text.empty())
