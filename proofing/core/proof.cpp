@@ -255,7 +255,7 @@ void proof::applyRules()
     const int32_t count = static_cast<int32_t>(rules_.size());
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
-        PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
+        const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
         const size_t i = static_cast<size_t>(ruleIndex_);
         view_->setProgressValue(ruleIndex_);
         view_->setSearchText(ruleList_.searchList[i]);
