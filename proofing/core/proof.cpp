@@ -169,11 +169,6 @@ void proof::Event_Run()
         view_->clearUserCancel();
         manyFiles_ = itemChanged_ = false;
         passReplaceCount_ = filesDone_ = savedCount_ = 0;
-        passRegEx_.Options.CaseSensitive = true;
-        passRegEx_.Options.DotMatchAll = true;
-        passRegEx_.Options.Greedy = false;
-        passRegEx_.Options.LineEndType = 0;
-        passRegEx_.Options.ReplaceAllMatches = true;
         view_->openGrepWindow();
         view_->setGrepTitle("校正準備中...");
         view_->setProgressValue(0);
