@@ -4,12 +4,26 @@
 #include "platform/core/Text.h"
 #include "dictionary/core/StepYield.h"
 
+#include <array>
+
 namespace tv {
 
 bool RuleOptions::isOn(std::string_view text, int position)
 {
     return position >= 1 && position <= 8 && static_cast<size_t>(position) <= text.size() &&
            text[static_cast<size_t>(position) - 1] == '*';
+}
+
+RuleOptions::RuleOptions(std::string_view text)
+{
+    for (int p = 1; p <= 8; ++p)
+        if (isOn(text, p))
+            on_ = static_cast<uint8_t>(on_ | (1u << (p - 1)));
+}
+
+bool RuleOptions::isOn(int position) const
+{
+    return position >= 1 && position <= 8 && (on_ >> (position - 1)) & 1u;
 }
 
 std::string RuleOptions::completed(std::string_view text)
@@ -38,24 +52,16 @@ std::string toStoredForm(std::string_view typed)
 
 namespace {
 
-// Field n (from 1) of a text split at a one-byte separator; empty when the
-// text has fewer fields.
-std::string_view field(std::string_view s, char separator, int n)
+using HeaderFields = std::array<std::string_view, 6>;
+
+HeaderFields headerFields(std::string_view line)
 {
-    size_t start = 0;
-    for (int i = 1; i < n; ++i) {
-        size_t next = s.find(separator, start);
-        if (next == std::string_view::npos)
-            return {};
-        start = next + 1;
-    }
-    size_t end = s.find(separator, start);
-    return s.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    return firstFieldsB<6>(line, ',');
 }
 
-int headerNumber(std::string_view line, int n)
+int headerNumber(std::string_view field)
 {
-    return toInt32(Val(field(line, ',', n)));
+    return toInt32(Val(field));
 }
 
 bool isUtf16(const TextEncodingRef& e)
@@ -69,17 +75,18 @@ constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 
 bool isDictionaryHeader(std::string_view line)
 {
-    return textEquals(field(line, ',', 1), dictionaryHeaderName);
+    return textEquals(firstFieldsB<1>(line, ',')[0], dictionaryHeaderName);
 }
 
 bool headerNamesUtf8(std::string_view line)
 {
-    return textEquals(field(line, ',', 6), "UTF8");
+    return textEquals(headerFields(line)[5], "UTF8");
 }
 
 DictionaryFrame headerFrame(std::string_view line)
 {
-    return {headerNumber(line, 2), headerNumber(line, 3), headerNumber(line, 4), headerNumber(line, 5)};
+    const HeaderFields f = headerFields(line);
+    return {headerNumber(f[1]), headerNumber(f[2]), headerNumber(f[3]), headerNumber(f[4])};
 }
 
 std::string headerLine(const DictionaryFrame& f)
@@ -169,10 +176,11 @@ EditorDictionary parseDictionary(std::string_view fileBytes, const TextEncodingR
         for (char separator : {'\t', ' ', ','}) {
             if (line->find(separator) == std::string::npos)
                 continue;
-            rule.search = field(*line, separator, 1);
-            rule.replacement = field(*line, separator, 2);
-            rule.options = field(*line, separator, 3);
-            rule.comment = field(*line, separator, 4);
+            const auto fields = firstFieldsB<4>(*line, separator);
+            rule.search = fields[0];
+            rule.replacement = fields[1];
+            rule.options = fields[2];
+            rule.comment = fields[3];
             split = true;
             break;
         }

@@ -9,6 +9,7 @@
 // and encodings, parseDictionary for the older and looser forms.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,10 @@ struct DictionaryRule {
 
 // The option flags of a rule: one character per position, "*" on and any
 // other character off; a position past the end of a shorter text is off.
-// Characters after the eighth are kept and ignored.
+// Characters after the eighth are kept in the rule's text and ignored.
+//
+// This is the one reader of an options text. An object holds the eight flags
+// it read, nothing of the text, so it may outlive the text it was read from.
 class RuleOptions {
 public:
     enum Position : int {
@@ -46,8 +50,9 @@ public:
     // The options of a new rule: every position off.
     static constexpr std::string_view newRule = "--------";
 
-    explicit RuleOptions(std::string_view text) : text_(text) {}
-    bool isOn(int position) const { return isOn(text_, position); }
+    explicit RuleOptions(std::string_view text);
+    // Position p (1 to 8); any other position is off.
+    bool isOn(int position) const;
     // Position p (1 to 8) counts the bytes of the text.
     static bool isOn(std::string_view text, int position);
     // The editor's completion of a text read from a file: an empty text
@@ -56,7 +61,7 @@ public:
     static std::string completed(std::string_view text);
 
 private:
-    std::string_view text_;
+    uint8_t on_ = 0; // bit p - 1 for position p
 };
 
 // A text as typed, in stored form: every CR becomes "\r", then every TAB "\t".

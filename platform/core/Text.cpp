@@ -577,6 +577,31 @@ int64_t CountFields(std::string_view s, std::string_view separator)
     return count;
 }
 
+size_t splitFieldsB(std::string_view s, char separator, std::span<std::string_view> fields)
+{
+    if (s.empty())
+        return 0;
+    size_t filled = 0;
+    size_t start = 0;
+    while (filled < fields.size()) {
+        const size_t end = s.find(separator, start);
+        fields[filled++] = s.substr(start, end == npos ? npos : end - start);
+        if (end == npos)
+            break;
+        start = end + 1;
+    }
+    return filled;
+}
+
+std::vector<std::string_view> splitFieldsB(std::string_view s, char separator)
+{
+    if (s.empty())
+        return {};
+    std::vector<std::string_view> fields(static_cast<size_t>(std::count(s.begin(), s.end(), separator)) + 1);
+    splitFieldsB(s, separator, fields);
+    return fields;
+}
+
 std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view replacement)
 {
     if (find.empty() || s.empty())

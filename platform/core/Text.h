@@ -4,10 +4,14 @@
 // bytes. Texts are compared by one rule throughout the program: ignoring case,
 // with simple one-to-one case folding (textEquals, InStr, ReplaceAll).
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace tv {
 
@@ -44,6 +48,21 @@ std::string Chr(uint32_t cp);
 // text as field 1. An empty text has no fields, any other at least one.
 std::string NthField(std::string_view s, std::string_view separator, int64_t n);
 int64_t CountFields(std::string_view s, std::string_view separator);
+// The byte-exact form over a one-byte separator (rule lines, header lines,
+// candidate lists), giving views into s; an empty text has no fields here too.
+// This form fills `fields` from the left with at most fields.size() fields
+// (those after them are dropped) and returns how many it filled.
+size_t splitFieldsB(std::string_view s, char separator, std::span<std::string_view> fields);
+// Every field.
+std::vector<std::string_view> splitFieldsB(std::string_view s, char separator);
+// The first N fields; those that s lacks are empty.
+template <size_t N>
+std::array<std::string_view, N> firstFieldsB(std::string_view s, char separator)
+{
+    std::array<std::string_view, N> fields{};
+    splitFieldsB(s, separator, fields);
+    return fields;
+}
 // Every occurrence of find, found ignoring case, left to right without overlap.
 std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view replacement);
 // Byte-exact forms.

@@ -191,11 +191,16 @@ std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
     return out;
 }
 
-int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider,
+int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
                  std::string& spare)
 {
-    if (rule.regex && rule.contextChars < 0)
-        rule.contextChars = patternLookBehind(rule.search) + 2;
+    if (rule.regex)
+        prepareEngine(engine, rule);
+    // Characters before the search position that the engine must see: the
+    // pattern's longest look-behind and two more (for \b, ^ and an anchor
+    // inside a look-behind). Read at the first search, after the first cancel
+    // test, where a pattern that does not compile is reported.
+    int contextChars = -1;
     EditCursor cursor(std::move(text), std::move(spare));
     int count = 0;
     bool afterEmpty = false;
@@ -203,9 +208,9 @@ int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider&
         decider.cancelTest();
         std::optional<EditCursor::Found> found;
         if (rule.regex) {
-            setRuleOptions(engine, rule);
-            engine.SearchPattern = rule.search;
-            found = cursor.searchRegex(engine, rule.contextChars, afterEmpty);
+            if (contextChars < 0)
+                contextChars = engine.maxLookBehind() + 2;
+            found = cursor.searchRegex(engine, contextChars, afterEmpty);
         } else {
             found = cursor.searchPlain(rule.search, rule.caseSensitive);
         }

@@ -99,7 +99,9 @@ public:
 
 // Applies one rule match by match to `text`; returns the number of
 // replacements made. `spare` is storage lent from one rule to the next.
-int runMatchLoop(RegEx& engine, PassRule& rule, std::string& text, MatchDecider& decider,
+// The engine is set up once for the rule, before its first search: nothing
+// the decider does between two searches may change it.
+int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
                  std::string& spare);
 
 // Every line end of a replacement (CR LF, LF, CR) as CR.

@@ -20,10 +20,6 @@ std::string grepStrConv(std::string_view text, std::string_view pair, std::strin
 // A stored rule text with "\r" and "\t" turned into CR and TAB.
 std::string decodeRuleText(std::string_view stored);
 
-// Whether option `position` (1 to 8) is on: "*" at that byte; a shorter
-// option text is off there.
-bool optionOn(std::string_view options, int position);
-
 struct PassRule {
     // The search text for the engine or the plain search: decoded for a plain
     // rule, as stored for a regular-expression rule (the engine reads its own
@@ -41,26 +37,21 @@ struct PassRule {
     bool matchEmpty = false;    // option 8
     // A regular-expression rule whose replacement holds "$".
     bool hasDollar = false;
-    // Characters before the search position that the engine must see: the
-    // pattern's longest look-behind and two more (for \b, ^ and an anchor
-    // inside a look-behind). Worked out at the rule's first search.
-    int contextChars = -1;
 };
 
-// The rules decoded once for the whole pass; the rule list keeps the stored
-// texts, so every item gets the same rules.
+// The rules decoded once for the whole pass, their options read through
+// RuleOptions; the rule list keeps the stored texts, so every item gets the
+// same rules.
 std::vector<PassRule> prepareRules(const PassRuleList& list);
 
-// Sets the per-rule options of the pass's engine: case, greed, dot and empty
-// matches.
-void setRuleOptions(RegEx& engine, const PassRule& rule);
+// Sets the pass's engine up for a regular-expression rule: case, greed, dot
+// and empty matches, then the pattern. Done once each time the rule is
+// applied to a text; nothing else changes the engine until the next rule.
+void prepareEngine(RegEx& engine, const PassRule& rule);
 
 // The fast path: every match of the rule replaced in one step. Plain rules
 // compare bytes when case-sensitive, otherwise characters ignoring case.
-void applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text);
-
-// The longest look-behind of a pattern in characters, 0 for one that does
-// not compile (the engine reports that itself).
-int patternLookBehind(const std::string& pattern);
+// Returns the number of matches replaced.
+size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text);
 
 } // namespace tv

@@ -547,6 +547,7 @@ struct Compiled {
     pcre2_code* code = nullptr;
     pcre2_match_data* matchData = nullptr;
     uint32_t groupCount = 0;
+    uint32_t maxLookBehind = 0;
 
     Compiled() = default;
     Compiled(const Compiled&) = delete;
@@ -657,6 +658,7 @@ struct RegEx::Impl {
         // Without JIT support the interpreter serves; both give the same matches.
         pcre2_jit_compile(entry->code, PCRE2_JIT_COMPLETE);
         pcre2_pattern_info(entry->code, PCRE2_INFO_CAPTURECOUNT, &entry->groupCount);
+        pcre2_pattern_info(entry->code, PCRE2_INFO_MAXLOOKBEHIND, &entry->maxLookBehind);
         entry->matchData = pcre2_match_data_create_from_pattern(entry->code, nullptr);
         if (!entry->matchData)
             throw RegExException("out of memory for a match");
@@ -686,6 +688,11 @@ RegEx::~RegEx() = default;
 void RegEx::compile()
 {
     impl_->get(SearchPattern, Options);
+}
+
+int RegEx::maxLookBehind()
+{
+    return static_cast<int>(impl_->get(SearchPattern, Options).maxLookBehind);
 }
 
 size_t RegEx::compiledCount() const

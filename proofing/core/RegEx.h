@@ -110,6 +110,9 @@ public:
     // Compiles SearchPattern with the current options now (it would be at the
     // first search otherwise); throws RegExException when it does not compile.
     void compile();
+    // The longest look-behind of SearchPattern in characters (\b and \B count
+    // one), as the compiled pattern reports it; compiles like compile().
+    int maxLookBehind();
 
     // Number of distinct pattern and option combinations compiled so far.
     size_t compiledCount() const;

@@ -1,26 +1,10 @@
 #include "proofing/core/RuleLoading.h"
 
 #include "platform/core/Errors.h"
+#include "platform/core/Text.h"
 #include "dictionary/core/StepYield.h"
 
 namespace tv {
-
-namespace {
-
-std::string_view tabField(std::string_view line, int n)
-{
-    size_t start = 0;
-    for (int i = 1; i < n; ++i) {
-        size_t next = line.find('\t', start);
-        if (next == std::string_view::npos)
-            return {};
-        start = next + 1;
-    }
-    size_t end = line.find('\t', start);
-    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-}
-
-} // namespace
 
 std::string PassRuleList::dictionaryOf(size_t rule) const
 {
@@ -38,11 +22,11 @@ void parsePassDictionary(std::string_view fileBytes, const TextEncodingRef& enco
         if (isDictionaryHeader(*line)) {
             if (headerNamesUtf8(*line))
                 lines.takeUtf8();
-        } else if (std::string_view search = tabField(*line, 1); !search.empty()) {
-            rules.searchList.emplace_back(search);
-            rules.replaceList.emplace_back(tabField(*line, 2));
-            rules.optionList.emplace_back(tabField(*line, 3));
-            rules.commentList.emplace_back(tabField(*line, 4));
+        } else if (const auto fields = firstFieldsB<4>(*line, '\t'); !fields[0].empty()) {
+            rules.searchList.emplace_back(fields[0]);
+            rules.replaceList.emplace_back(fields[1]);
+            rules.optionList.emplace_back(fields[2]);
+            rules.commentList.emplace_back(fields[3]);
         }
         yieldStep();
     }

@@ -1,5 +1,6 @@
 #include "proofing/core/SelectList.h"
 
+#include "platform/core/Text.h"
 #include "proofing/core/PassRules.h"
 
 #include <algorithm>
@@ -19,19 +20,11 @@ int pixelsFor(size_t bytes)
 
 std::vector<std::string> splitCandidates(std::string_view list)
 {
-    std::vector<std::string> fields;
-    if (list.empty())
-        return fields;
     const std::string_view nul("\0", 1);
     const std::string marked = grepStrConv(list, "|", nul);
-    size_t from = 0;
-    for (;;) {
-        const size_t at = marked.find('\0', from);
-        fields.push_back(marked.substr(from, at == std::string::npos ? std::string::npos : at - from));
-        if (at == std::string::npos)
-            break;
-        from = at + 1;
-    }
+    std::vector<std::string> fields;
+    for (std::string_view field : splitFieldsB(marked, '\0'))
+        fields.emplace_back(field);
     return fields;
 }
 

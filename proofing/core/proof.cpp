@@ -227,11 +227,6 @@ void proof::Event_Run()
         view_->clearUserCancel();
         manyFiles_ = itemChanged_ = false;
         passReplaceCount_ = filesDone_ = savedCount_ = 0;
-        passRegEx_.Options.CaseSensitive = true;
-        passRegEx_.Options.DotMatchAll = true;
-        passRegEx_.Options.Greedy = false;
-        passRegEx_.Options.LineEndType = 0;
-        passRegEx_.Options.ReplaceAllMatches = true;
         view_->openGrepWindow();
         view_->setGrepTitle("校正準備中...");
         view_->setProgressValue(0);
@@ -325,7 +320,7 @@ void proof::applyRules()
     const int32_t count = static_cast<int32_t>(rules_.size());
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
-        PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
+        const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
         const size_t i = static_cast<size_t>(ruleIndex_);
         view_->setProgressValue(ruleIndex_);
         view_->setSearchText(ruleList_.searchList[i]);

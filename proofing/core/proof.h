@@ -92,6 +92,9 @@ private:
     // Per pass.
     PassRuleList ruleList_;
     std::vector<PassRule> rules_;
+    // Set up by each regular-expression rule before it is applied (options
+    // and pattern). The pass replaces through replaceAllIn and its own edit
+    // cursor, never through Replace, so no pass-wide option is set.
     RegEx passRegEx_;
     detectKanji detector_;
     FolderItem dictionaryFolder_;

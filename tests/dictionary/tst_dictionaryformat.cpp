@@ -6,6 +6,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -256,11 +257,22 @@ void TestDictionaryFormat::ruleOptions()
 {
     QFETCH(QByteArray, options);
     QFETCH(QByteArray, on);
-    const RuleOptions o(str(options));
-    for (int p = 1; p <= 8; ++p)
-        QCOMPARE(o.isOn(p), on.contains(char('0' + p)));
-    QVERIFY(!o.isOn(0));
-    QVERIFY(!o.isOn(9));
+    // Read from a text that is gone (a temporary, and one overwritten in
+    // place), the flags stay as they were read: the object keeps nothing of
+    // the text (a view would read freed or changed bytes here).
+    const RuleOptions fromTemporary(str(options));
+    std::string text = str(options);
+    const RuleOptions fromOverwritten(text);
+    std::fill(text.begin(), text.end(), '*');
+    for (const RuleOptions& o : {fromTemporary, fromOverwritten}) {
+        for (int p = 1; p <= 8; ++p) {
+            QCOMPARE(o.isOn(p), on.contains(char('0' + p)));
+            QCOMPARE(RuleOptions::isOn(str(options), p), o.isOn(p));
+        }
+        QVERIFY(!o.isOn(0));
+        QVERIFY(!o.isOn(9));
+        QVERIFY(!o.isOn(-1));
+    }
 }
 
 void TestDictionaryFormat::storedForm()

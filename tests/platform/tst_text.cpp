@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -53,6 +54,8 @@ private slots:
     void inStrB();
     void fields_data();
     void fields();
+    void fieldsB_data();
+    void fieldsB();
     void replaceAll_data();
     void replaceAll();
     void compare_data();
@@ -348,6 +351,63 @@ void TestText::fields()
     QCOMPARE(ba(tv::NthField(sv(s), sv(separator), fields.size() + 1)), QByteArray());
     QCOMPARE(ba(tv::NthField(sv(s), sv(separator), 0)), QByteArray());
     QCOMPARE(ba(tv::NthField(sv(s), sv(separator), -1)), QByteArray());
+}
+
+void TestText::fieldsB_data()
+{
+    QTest::addColumn<QByteArray>("s");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<QList<QByteArray>>("fields");
+
+    using L = QList<QByteArray>;
+    QTest::newRow("rule line") << QByteArray("検索\t置換\t*---*---\tメモ") << '\t' << L {"検索", "置換", "*---*---", "メモ"};
+    QTest::newRow("more than four") << QByteArray("1\t2\t3\t4\t5") << '\t' << L {"1", "2", "3", "4", "5"};
+    QTest::newRow("fewer than four") << QByteArray("a\tb") << '\t' << L {"a", "b"};
+    QTest::newRow("empty fields") << QByteArray("\t\tx\t") << '\t' << L {"", "", "x", ""};
+    QTest::newRow("only a separator") << QByteArray("\t") << '\t' << L {"", ""};
+    QTest::newRow("empty text") << QByteArray() << '\t' << L {};
+    QTest::newRow("no separator in text") << QByteArray("a b") << '\t' << L {"a b"};
+    QTest::newRow("space") << QByteArray("one two  three") << ' ' << L {"one", "two", "", "three"};
+    QTest::newRow("header") << QByteArray("Tesvora Dictionary,-5,20,573,502,UTF8") << ','
+                            << L {"Tesvora Dictionary", "-5", "20", "573", "502", "UTF8"};
+    QTest::newRow("NUL") << QByteArray("a\0b\0", 4) << '\0' << L {"a", "b", ""};
+    QTest::newRow("letter case counts") << QByteArray("aXbxc") << 'x' << L {"aXb", "c"};
+}
+
+// The byte-exact splitter: views into the text, and the same fields as
+// NthField wherever letter case cannot matter.
+void TestText::fieldsB()
+{
+    QFETCH(QByteArray, s);
+    QFETCH(char, separator);
+    QFETCH(QList<QByteArray>, fields);
+
+    auto inside = [&](std::string_view field) {
+        return field.empty() || (field.data() >= s.constData() && field.data() + field.size() <= s.constEnd());
+    };
+    const std::vector<std::string_view> all = tv::splitFieldsB(sv(s), separator);
+    QCOMPARE(qsizetype(all.size()), fields.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        QCOMPARE(QByteArray(all[i].data(), qsizetype(all[i].size())), fields[qsizetype(i)]);
+        QVERIFY(inside(all[i]));
+    }
+
+    const auto four = tv::firstFieldsB<4>(sv(s), separator);
+    for (qsizetype i = 0; i < 4; ++i)
+        QCOMPARE(QByteArray(four[size_t(i)].data(), qsizetype(four[size_t(i)].size())), fields.value(i));
+
+    std::string_view two[2] = {"untouched", "untouched"};
+    const size_t filled = tv::splitFieldsB(sv(s), separator, two);
+    QCOMPARE(qsizetype(filled), std::min<qsizetype>(2, fields.size()));
+    for (size_t i = filled; i < 2; ++i)
+        QCOMPARE(two[i], std::string_view("untouched"));
+
+    if (!std::isalpha(static_cast<unsigned char>(separator))) {
+        const std::string_view sep(&separator, 1);
+        QCOMPARE(tv::CountFields(sv(s), sep), qint64(fields.size()));
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            QCOMPARE(ba(tv::NthField(sv(s), sep, i + 1)), fields[i]);
+    }
 }
 
 void TestText::replaceAll_data()

@@ -36,6 +36,8 @@ private slots:
     void scriptRunsForEveryMatch();
     void emptyMatchesComeToAnEnd_data();
     void emptyMatchesComeToAnEnd();
+    void caseAfterARuleThatWorksMatchByMatch_data();
+    void caseAfterARuleThatWorksMatchByMatch();
 
 private:
     void dictionary(const std::string& rules);
@@ -244,6 +246,78 @@ void TestInteractivePass::emptyMatchesComeToAnEnd()
     for (const auto& m : view_->marks)
         QCOMPARE(m.second, std::string());
     QCOMPARE(QByteArray::fromStdString(readFile(root_ + "/in/memo[fixed].txt")), result);
+}
+
+void TestInteractivePass::caseAfterARuleThatWorksMatchByMatch_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<QByteArray>("expected");
+    // Case-sensitive rules whose matches take a "$" expansion or a script
+    // between two searches, then case-insensitive regular-expression rules.
+    const QByteArray firsts[][2] = {
+        {"candidates with $", "(B)\t<$1>|$1\t**--*---\t\r"},
+        {"confirmed with $", "(B)\t<$1>\t*-*-*---\t\r"},
+        {"script with $ in its name", "(B)\tsame$.sh\t*-***---\t\r"},
+    };
+    const QByteArray seconds[][3] = {
+        {"all at once", "a\tx\t*-------\t\r", "B xxx b B\n"},
+        {"confirmed with $", "(a)\t[$1]\t*-*-----\t\r", "B [a][A][a] b B\n"},
+    };
+    for (const auto& first : firsts) {
+        for (const auto& second : seconds) {
+            for (bool fast : {false, true}) {
+                QTest::addRow("%s, then %s%s", first[0].constData(), second[0].constData(),
+                              fast ? ", fast mode" : "")
+                    << first[1] << second[1] << fast << second[2];
+            }
+        }
+    }
+}
+
+// What the first rule does between its searches leaves the engine to the
+// second: that one still ignores case and gives what it gives alone.
+void TestInteractivePass::caseAfterARuleThatWorksMatchByMatch()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(bool, fast);
+    QFETCH(QByteArray, expected);
+    const std::string path = root_ + "/app/Script/same$.sh";
+    writeFile(path, "#!/bin/sh\nprintf '%s' \"$1\"\n");
+    QFile::setPermissions(QString::fromStdString(path),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    app_->isFastProof = fast;
+    // Every match of the first rule is left as it is, every one of the
+    // second takes what it proposes.
+    auto answerByMatch = [this] {
+        view_->onQuestion = [this] {
+            app_->manualCancel = view_->marks.back().second == "B";
+            app_->notifyClose = true;
+        };
+    };
+    const std::string text = "B aAa b B\n";
+
+    dictionary(first.toStdString() + second.toStdString());
+    queue("both.txt", text);
+    answerByMatch();
+    run();
+    size_t firstRuleQuestions = 0;
+    for (const auto& mark : view_->marks)
+        firstRuleQuestions += mark.second == "B";
+    QCOMPARE(firstRuleQuestions, size_t(2));
+    const std::string both = readFile(root_ + "/in/both[fixed].txt");
+
+    view_ = std::make_shared<FakePassView>(*app_);
+    dictionary(second.toStdString());
+    queue("alone.txt", text);
+    answerByMatch();
+    run();
+    const std::string alone = readFile(root_ + "/in/alone[fixed].txt");
+
+    QCOMPARE(alone, expected.toStdString());
+    QCOMPARE(both, alone);
 }
 
 QTEST_MAIN(TestInteractivePass)

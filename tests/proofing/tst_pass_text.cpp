@@ -261,14 +261,25 @@ void TestPassText::options_data()
     QTest::newRow("empty") << "" << "";
     QTest::newRow("four") << "*-*-" << "13";
     QTest::newRow("other characters") << "x*+ *---" << "25";
+    QTest::newRow("beyond eight ignored") << "-------**" << "8";
 }
 
+// Each position of the option text reaches the rule flag it stands for.
 void TestPassText::options()
 {
     QFETCH(QString, options);
     QFETCH(QString, on);
+    PassRuleList list;
+    list.searchList = {"a"};
+    list.replaceList = {"$1"};
+    list.optionList = {options.toStdString()};
+    list.commentList = {""};
+    const PassRule r = prepareRules(list).front();
+    const bool flags[] = {r.regex, r.candidates, r.confirm, r.script,
+                          r.caseSensitive, r.greedy, r.dotAll, r.matchEmpty};
     for (int p = 1; p <= 8; ++p)
-        QCOMPARE(optionOn(options.toStdString(), p), on.contains(QString::number(p)));
+        QCOMPARE(flags[p - 1], on.contains(QString::number(p)));
+    QCOMPARE(r.hasDollar, r.regex);
 }
 
 void TestPassText::cursorAgreesWithTheWholeText_data()
@@ -312,8 +323,7 @@ void TestPassText::cursorAgreesWithTheWholeText()
         list.commentList = {""};
         PassRule rule = prepareRules(list).front();
         RegEx engine;
-        setRuleOptions(engine, rule);
-        engine.SearchPattern = rule.search;
+        prepareEngine(engine, rule);
 
         std::vector<Step> expectedSteps;
         const std::string expected =

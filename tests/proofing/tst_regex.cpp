@@ -44,6 +44,8 @@ private slots:
     void badPattern_data();
     void badPattern();
     void patternsAreCompiledOncePerOptions();
+    void lookBehind_data();
+    void lookBehind();
     void lazyMarkers_data();
     void lazyMarkers();
     void entryCheck();
@@ -396,6 +398,7 @@ void TestRegEx::badPattern()
     QVERIFY_THROWS_EXCEPTION(tv::RegExException, re.Search("text", 0));
     QVERIFY_THROWS_EXCEPTION(tv::RegExException, re.replaceAll("text", "x"));
     QVERIFY_THROWS_EXCEPTION(tv::RegExException, re.compile());
+    QVERIFY_THROWS_EXCEPTION(tv::RegExException, re.maxLookBehind());
     QCOMPARE(int(re.compiledCount()), 0);
 }
 
@@ -416,6 +419,37 @@ void TestRegEx::patternsAreCompiledOncePerOptions()
     re.Options.Greedy = true;
     QCOMPARE(re.Search(text, 0)->SubExpressionString(0), std::string("aaa"));
     QCOMPARE(int(re.compiledCount()), 2);
+    // The look-behind is read from the pattern already compiled.
+    QCOMPARE(re.maxLookBehind(), 0);
+    QCOMPARE(int(re.compiledCount()), 2);
+}
+
+void TestRegEx::lookBehind_data()
+{
+    QTest::addColumn<QByteArray>("pattern");
+    QTest::addColumn<int>("chars");
+    QTest::newRow("none") << QByteArray("abc") << 0;
+    QTest::newRow("ASCII") << QByteArray("(?<=abc)x") << 3;
+    QTest::newRow("characters, not bytes") << QByteArray("(?<=あい)x") << 2;
+    QTest::newRow("negative") << QByteArray("(?<!ab)x") << 2;
+    QTest::newRow("longest branch") << QByteArray("(?<=a|bcd)x") << 3;
+    QTest::newRow("longest of several") << QByteArray("(?<=a)(?<=[^b]{4})x") << 4;
+    QTest::newRow("word boundary") << QByteArray("\\bx") << 1;
+    QTest::newRow("look-ahead is not behind") << QByteArray("x(?=abcd)") << 0;
+}
+
+// The same length whatever the options the pattern is compiled with.
+void TestRegEx::lookBehind()
+{
+    QFETCH(QByteArray, pattern);
+    QFETCH(int, chars);
+    for (const QByteArray flags : {"", "C", "G", "CGDE"}) {
+        RegEx re;
+        setOptions(re, flags);
+        re.SearchPattern = str(pattern);
+        QCOMPARE(re.maxLookBehind(), chars);
+        QCOMPARE(int(re.compiledCount()), 1);
+    }
 }
 
 void TestRegEx::lazyMarkers_data()
