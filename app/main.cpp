@@ -71,7 +71,7 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, &events, [&events] { events.claim(); });
         });
         // The desktop's request to end (SIGTERM, Ctrl+C) is the quit command.
-        tv::onTerminationRequest([&app] { app.quitCommand(); });
+        tv::onTerminationRequest([&app] { app.terminationRequest(); });
         status = QApplication::exec();
     }
     tv::setServices(nullptr);

@@ -68,6 +68,10 @@ public:
     bool isFastProof = false;
     bool isAutoWorkFrow = false;
     bool isLogging = false;
+    // The session asked the program to end while a pass ran: the pass ends
+    // wherever it waits (as after a cancel, without its result notice), and
+    // the program quits once it has.
+    bool quitRequested = false;
 
     // The version text shown by the about box.
     static const char* versionText();

@@ -347,6 +347,31 @@ bool App::quitCommand()
     return true;
 }
 
+void App::terminationRequest()
+{
+    if (!isWorking) {
+        quitCommand();
+        return;
+    }
+    if (quitRequested)
+        return;
+    quitRequested = true;
+    grepCancel = true;
+    // The pass sees the request at its next yield; the quit follows once its
+    // end steps have run.
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (isWorking)
+            return;
+        poll->deleteLater();
+        guarded([this] {
+            if (!quitCommand())
+                quitRequested = false;
+        });
+    });
+    poll->start(20);
+}
+
 void App::Quit(int status)
 {
     exitStatus_ = status;

@@ -84,6 +84,10 @@ public:
     // and a window that stays open stops the quit. True when the quit went
     // through.
     bool quitCommand();
+    // The desktop's request to end (SIGTERM, Ctrl+C in a terminal): the quit
+    // command, and while a pass runs, the end of that pass first, wherever
+    // it waits, then the quit.
+    void terminationRequest();
     // Asks for the quit with an exit status, once the current event is done.
     void Quit(int status);
     bool isQuitting() const { return quitting_; }

@@ -320,6 +320,10 @@ void proof::applyRules()
     const int32_t count = static_cast<int32_t>(rules_.size());
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
+        // Rules applied at once never wait, so the end of the session is
+        // looked for before each.
+        if (app_.quitRequested)
+            throw PassCancelled{};
         const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
         const size_t i = static_cast<size_t>(ruleIndex_);
         view_->setProgressValue(ruleIndex_);
@@ -428,7 +432,7 @@ void proof::userWait()
     do {
         doEvents(100);
         yieldToOthers();
-    } while (!app_.notifyClose);
+    } while (!app_.notifyClose && !app_.quitRequested);
 }
 
 void proof::endSteps()
@@ -453,7 +457,10 @@ void proof::endSteps()
         view_->setReplaceField("");
     });
     step([&] { view_->closeSelectPallete(); });
-    step([&] { notifyResult(manyFiles_, itemChanged_, filesDone_, savedCount_, passReplaceCount_); });
+    step([&] {
+        if (!app_.quitRequested)
+            notifyResult(manyFiles_, itemChanged_, filesDone_, savedCount_, passReplaceCount_);
+    });
     // From here on nothing waits or yields: once App.isWorking is clear no
     // other code runs before the pass has ended.
     step([&] { app_.prefGrepWinPos = view_->grepWindowFrame(); });
