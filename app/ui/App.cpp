@@ -12,10 +12,12 @@
 #include "platform/core/Thread.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -193,8 +195,10 @@ void App::Event_Open()
     } catch (...) {
         // Start-up stops at the failed step; what earlier steps did stays.
     }
-    if (frame_ && !quitting_)
+    if (frame_ && !quitting_) {
         frame_->show();
+        holdFrameToScreen();
+    }
 }
 
 void App::buildDictionaryMenus()
@@ -391,10 +395,38 @@ void App::placeFrameWindow(const FrameBounds& b)
     if (!frame_)
         return;
     // A size of zero or less stays in the file but is not applied.
+    QRect wanted = frame_->geometry();
     if (b.Width > 0 && b.Height > 0)
-        frame_->setGeometry(b.Left, b.Top, b.Width, b.Height);
+        wanted = QRect(b.Left, b.Top, b.Width, b.Height);
     else
-        frame_->move(b.Left, b.Top);
+        wanted.moveTo(b.Left, b.Top);
+    frame_->setGeometry(wanted);
+    holdFrameToScreen();
+}
+
+void App::holdFrameToScreen()
+{
+    // The frame window carries the only menu bar: a stale place from another
+    // screen layout must not put it out of reach. It is held to the screen it
+    // lies on, else the primary one, decoration included where the desktop
+    // already tells it.
+    if (!frame_)
+        return;
+    QRect wanted = frame_->geometry();
+    QScreen* screen = QGuiApplication::screenAt(wanted.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect outer = frame_->frameGeometry();
+    const QRect area = screen->availableGeometry().adjusted(wanted.left() - outer.left(),
+        wanted.top() - outer.top(), wanted.right() - outer.right(), wanted.bottom() - outer.bottom());
+    wanted.setWidth(std::min(wanted.width(), area.width()));
+    wanted.setHeight(std::min(wanted.height(), area.height()));
+    wanted.moveLeft(std::clamp(wanted.left(), area.left(), area.right() + 1 - wanted.width()));
+    wanted.moveTop(std::clamp(wanted.top(), area.top(), area.bottom() + 1 - wanted.height()));
+    if (wanted != frame_->geometry())
+        frame_->setGeometry(wanted);
 }
 
 // ---- Recent documents

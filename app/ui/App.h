@@ -105,6 +105,7 @@ public:
 
 private:
     void buildDictionaryMenus();
+    void holdFrameToScreen();
     // Queues a chosen file that the filter accepts, and starts a pass unless
     // one runs.
     void queueFileAndStart(const FolderItem& file);

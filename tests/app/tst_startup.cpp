@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -347,6 +349,30 @@ private slots:
         std::string prefs = readFile(s.prefs());
         QVERIFY(prefs.size() > 14);
         QCOMPARE(prefs.substr(prefs.size() - 14), std::string("40,30,500,150\r"));
+    }
+
+    // A place from another screen layout is held to the screen, so that the
+    // window with the menus stays in reach.
+    void staleFrameHeldToTheScreen_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("far up and left") << "-5000,-5000,400,120";
+        QTest::newRow("far down and right") << "90000,90000,400,120";
+        QTest::newRow("wider than any screen") << "0,0,99999,120";
+        QTest::newRow("half off the right edge") << "10,100000,400,120";
+    }
+    void staleFrameHeldToTheScreen()
+    {
+        QFETCH(QString, line);
+        Start s;
+        writeFile(s.prefs(), std::string(29, '\r') + line.toStdString() + "\r");
+        App a;
+        a.Event_Open();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect g = a.MDIWindow()->geometry();
+        QVERIFY2(area.contains(g), qPrintable(QStringLiteral("%1,%2 %3x%4 outside %5x%6")
+                                                  .arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())
+                                                  .arg(area.width()).arg(area.height())));
     }
 
     void zeroSizeFrameIsKeptButNotApplied()
