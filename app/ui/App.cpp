@@ -10,6 +10,7 @@
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
+#include "platform/ui/TextEditing.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -140,6 +141,15 @@ void App::bindApplicationHandlers()
     bindMenuHandler("openWorkspace", [this](int) { return _openWorkspace_Action(); });
     bindMenuHandler("prefMenu", [this](int) { return _prefMenu_Action(); });
     bindMenuHandler("helpWizardMenu", [this](int) { return _helpWizardMenu_Action(); });
+    // The Edit menu's text commands act on the front window's text field.
+    const std::pair<const char*, EditCommand> editCommands[] = {{"EditCut", EditCommand::Cut},
+        {"EditCopy", EditCommand::Copy}, {"EditPaste", EditCommand::Paste}, {"EditClear", EditCommand::Clear}};
+    for (const auto& [name, command] : editCommands)
+        bindMenuHandler(name, [command](int) {
+            if (Window* w = Window::front())
+                performEdit(focusedTextField(w->widget()), command);
+            return true;
+        });
     // The platform serves the quit item: it goes through the program's quit.
     bindMenuHandler("FileQuit", [this](int) {
         quitCommand();
@@ -291,8 +301,25 @@ void App::EnableMenuItems()
         if (std::find(titles.begin(), titles.end(), it.get()) == titles.end())
             it->setEnabled(it->AutoEnable());
     Event_EnableMenuItems();
+    enableEditCommands();
     if (Window* w = Window::front())
         w->Event_EnableMenuItems();
+}
+
+void App::enableEditCommands()
+{
+    try {
+        Window* w = Window::front();
+        QWidget* field = w ? focusedTextField(w->widget()) : nullptr;
+        const bool clipboard = field && services().clipboardHasText();
+        const std::pair<const char*, EditCommand> editCommands[] = {{"EditCut", EditCommand::Cut},
+            {"EditCopy", EditCommand::Copy}, {"EditPaste", EditCommand::Paste}, {"EditClear", EditCommand::Clear}};
+        for (const auto& [name, command] : editCommands)
+            if (MenuItem* it = menuBar_->item(name))
+                it->setEnabled(canEdit(field, command, clipboard));
+    } catch (...) {
+        // The items keep the state the earlier steps gave them.
+    }
 }
 
 void App::SetWindowModified(Window& window, bool modified)

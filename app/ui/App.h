@@ -106,6 +106,8 @@ public:
 private:
     void buildDictionaryMenus();
     void holdFrameToScreen();
+    // カット, コピー, ペースト and 消去 follow the front window's text field.
+    void enableEditCommands();
     // Queues a chosen file that the filter accepts, and starts a pass unless
     // one runs.
     void queueFileAndStart(const FolderItem& file);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace tv;
@@ -79,6 +80,23 @@ public:
     void Event_EnableMenuItems() override { winclose().setEnabled(true); }
     int closes = 0;
     int newdics = 0;
+};
+
+// A window with a one-line and a several-line text field, for the Edit
+// menu's text commands.
+class Fields : public Window {
+public:
+    Fields() : Window("fields")
+    {
+        auto* w = new QWidget;
+        line = new QLineEdit(w);
+        area = new QPlainTextEdit(w);
+        area->move(0, 40);
+        setWidget(w);
+        Show();
+    }
+    QLineEdit* line;
+    QPlainTextEdit* area;
 };
 
 } // namespace
@@ -337,6 +355,82 @@ private slots:
         QApplication::processEvents();
         // The editor's own step ran once it became the active window.
         QVERIFY(fileSave().Enabled());
+    }
+
+    // カット, コピー, ペースト and 消去 follow the focused field: cut and clear
+    // want a selection in an editable field, copy a selection, paste an
+    // editable field and text on the clipboard.
+    void editCommandsFollowTheFocusedField_data()
+    {
+        QTest::addColumn<bool>("several");  // the several-line field, else the one-line one
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("clipboard");
+        QTest::addColumn<QString>("enabled"); // of X C V D: cut, copy, paste, clear
+        for (bool several : {false, true}) {
+            const char* f = several ? "area" : "line";
+            QTest::addRow("%s, nothing selected", f) << several << false << false << false << "";
+            QTest::addRow("%s, selection", f) << several << true << false << false << "XCD";
+            QTest::addRow("%s, selection, clipboard", f) << several << true << false << true << "XCVD";
+            QTest::addRow("%s, clipboard only", f) << several << false << false << true << "V";
+            QTest::addRow("%s, read-only with selection", f) << several << true << true << true << "C";
+        }
+    }
+    void editCommandsFollowTheFocusedField()
+    {
+        QFETCH(bool, several);
+        QFETCH(bool, selected);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, clipboard);
+        QFETCH(QString, enabled);
+        StartedShell s;
+        Fields w;
+        QVERIFY(QTest::qWaitForWindowActive(w.widget()));
+        if (clipboard)
+            s.seam.clipboard = "貼る";
+        if (several) {
+            w.area->setPlainText(QStringLiteral("校正"));
+            w.area->setReadOnly(readOnly);
+            w.area->setFocus();
+            if (selected)
+                w.area->selectAll();
+        } else {
+            w.line->setText(QStringLiteral("校正"));
+            w.line->setReadOnly(readOnly);
+            w.line->setFocus();
+            if (selected)
+                w.line->selectAll();
+        }
+        s.app->EnableMenuItems();
+        QString got;
+        for (auto [name, key] : {std::pair {"EditCut", 'X'}, {"EditCopy", 'C'}, {"EditPaste", 'V'}, {"EditClear", 'D'}})
+            if (s.menu(name).Enabled())
+                got += QLatin1Char(key);
+        QCOMPARE(got, enabled);
+    }
+
+    void editCommandsActOnTheFieldThroughTheClipboardSeam()
+    {
+        StartedShell s;
+        Fields w;
+        QVERIFY(QTest::qWaitForWindowActive(w.widget()));
+        w.area->setPlainText(QStringLiteral("一行目\n二行目"));
+        w.area->setFocus();
+        w.area->selectAll();
+        s.choose("EditCopy");
+        QCOMPARE(s.seam.clipboard.value_or(""), std::string("一行目\n二行目"));
+        s.choose("EditCut");
+        QCOMPARE(w.area->toPlainText(), QString());
+        s.seam.clipboard = "校正";
+        s.choose("EditPaste");
+        s.choose("EditPaste");
+        QCOMPARE(w.area->toPlainText(), QStringLiteral("校正校正"));
+        w.line->setText(QStringLiteral("消す"));
+        w.line->setFocus();
+        w.line->selectAll();
+        s.choose("EditClear");
+        QCOMPARE(w.line->text(), QString());
+        QCOMPARE(s.seam.clipboard.value_or(""), std::string("校正"));
     }
 
     void refreshBeforeAShortcutActs()
