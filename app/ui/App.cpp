@@ -3,6 +3,7 @@
 #include "app/core/DictionaryFolder.h"
 #include "app/core/FileReference.h"
 #include "app/ui/AboutBox.h"
+#include "app/ui/HelpWindow.h"
 #include "app/ui/MenuItems.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Errors.h"
@@ -141,6 +142,14 @@ void App::bindApplicationHandlers()
     bindMenuHandler("openWorkspace", [this](int) { return _openWorkspace_Action(); });
     bindMenuHandler("prefMenu", [this](int) { return _prefMenu_Action(); });
     bindMenuHandler("helpWizardMenu", [this](int) { return _helpWizardMenu_Action(); });
+    bindMenuHandler("helpManual", [](int) {
+        helpWindow::show(helpWindow::Manual);
+        return true;
+    });
+    bindMenuHandler("helpGrep", [](int) {
+        helpWindow::show(helpWindow::Patterns);
+        return true;
+    });
     // The Edit menu's text commands act on the front window's text field.
     const std::pair<const char*, EditCommand> editCommands[] = {{"EditCut", EditCommand::Cut},
         {"EditCopy", EditCommand::Copy}, {"EditPaste", EditCommand::Paste}, {"EditClear", EditCommand::Clear}};

@@ -5,6 +5,7 @@
 #include "ShellFixture.h"
 
 #include "app/ui/AboutBox.h"
+#include "app/ui/HelpWindow.h"
 #include "app/ui/MenuItems.h"
 #include "dictionary/ui/dicEdit.h"
 #include "platform/core/Errors.h"
@@ -431,6 +432,26 @@ private slots:
         s.choose("EditClear");
         QCOMPARE(w.line->text(), QString());
         QCOMPARE(s.seam.clipboard.value_or(""), std::string("校正"));
+    }
+
+    // The two manuals open one help window, compiled into the program.
+    void manualsShowTheirPages()
+    {
+        StartedShell s;
+        s.choose("helpManual");
+        helpWindow* w = helpWindow::existing();
+        QVERIFY(w && w->widget()->isVisible());
+        QCOMPARE(w->Title(), std::string("Tesvora マニュアル"));
+        QVERIFY(w->shownText().find("辞書の編集") != std::string::npos);
+        s.choose("helpGrep");
+        QCOMPARE(helpWindow::existing(), w);
+        QCOMPARE(w->Title(), std::string("正規表現マニュアル"));
+        // Each option box's effect on a pattern is told.
+        for (const char* box : {"英大小文字を区別", "貪欲な最長マッチ", "改行を . にマッチ", "空文字列にマッチ"})
+            QVERIFY2(w->shownText().find(box) != std::string::npos, box);
+        QVERIFY(QTest::qWaitForWindowActive(w->widget()));
+        s.choose("winclose");
+        QVERIFY(!helpWindow::existing());
     }
 
     void refreshBeforeAShortcutActs()
