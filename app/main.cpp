@@ -20,6 +20,7 @@ int main(int argc, char** argv)
 {
     tv::Application qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesvora"));
+    tv::installJapaneseQtTexts();
 
     // Files and folders named on the command line are the documents opened
     // from the desktop, made absolute for a program that runs elsewhere.

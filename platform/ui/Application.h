@@ -14,4 +14,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Loads Qt's own Japanese texts (file dialogs, standard buttons, context
+// menus), so that they speak the program's language. True when they were
+// found.
+bool installJapaneseQtTexts();
+
 } // namespace tv

@@ -2,9 +2,11 @@
 // that place controls when a window is resized.
 
 #include "platform/core/Errors.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,6 +38,15 @@ const std::vector<ControlSpec>& table()
 class TestControls : public QObject {
     Q_OBJECT
 private slots:
+    // Qt's own dialogs and buttons speak Japanese once its texts are loaded.
+    void qtTextsInJapanese()
+    {
+        QVERIFY(installJapaneseQtTexts());
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+            QStringLiteral("キャンセル"));
+        QVERIFY(QCoreApplication::translate("QFileDialog", "File &name:") != QStringLiteral("File &name:"));
+    }
+
     void bindsByNameAndType()
     {
         QWidget w;
