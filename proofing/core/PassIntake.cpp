@@ -84,7 +84,7 @@ void checkUtf8(std::string_view bytes)
 
 } // namespace
 
-std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding)
+std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding, TextForms* forms)
 {
     if (!encoding)
         throw NilObjectException("no encoding");
@@ -99,11 +99,13 @@ std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding
     while (at < bytes.size() || first) {
         const size_t end = encodedChunkEnd(bytes, at, *encoding);
         const TextEncodingRef& piece = first ? encoding : continuationEncoding(encoding);
-        out += piece->decode(bytes.substr(at, end - at));
+        out += piece->decode(bytes.substr(at, end - at), forms);
         at = end;
         first = false;
         yieldToOthers();
     }
+    if (forms)
+        encoding->noteForms(bytes, *forms);
     return out;
 }
 
@@ -119,7 +121,7 @@ TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
         checkUtf8(bytes);
         taken.text = std::move(bytes);
     } else {
-        taken.text = decodeToUtf8(bytes, taken.encoding);
+        taken.text = decodeToUtf8(bytes, taken.encoding, &taken.forms);
         std::string().swap(bytes);
     }
     taken.lineEnd = detectLineEnd(taken.text);

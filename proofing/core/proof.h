@@ -104,6 +104,7 @@ private:
     std::string itemName_;
     LineEnd itemLineEnd_ = LineEnd::CR;
     TextEncodingRef itemEncoding_;
+    TextForms itemForms_;
     bool itemChanged_ = false;
     bool clipboardHadText_ = false;
 
