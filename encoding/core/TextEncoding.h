@@ -6,12 +6,36 @@
 // tilde), with the few codes where the Japanese tables disagree - the wave
 // dash 0x8160 and its companions - read as the same characters that EUC-JP
 // and ISO-2022-JP give, so that one rule matches a text whatever its encoding.
+// The Windows characters (NEC row 13, the IBM extensions, the user-defined
+// area) are read in all three: EUC-JP as EUC-JP-MS places them where EUC-JP
+// has nothing, ISO-2022-JP in rows 13 and 89-92 of its two-byte set (and
+// written there rather than in a Chinese or Korean set).
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tv {
+
+// How one text wrote the characters that its encoding can write in more than
+// one way: in Shift_JIS and EUC-JP the code first seen for each character
+// that Windows placed at two or three codes (ED40 and FA5C, 81E6, 879A and
+// FA5B, ...), in UTF-7 the characters written directly that may also be
+// encoded. Gathered while the text is read, followed when it is written back,
+// so that its bytes change only where its characters do. An empty one asks
+// for nothing: the converters' own forms.
+class TextForms {
+    friend class TextEncoding;
+
+    bool unread_ = false; // decode() met a form that noteForms() must read
+    // Code the converter writes -> code the text used first, for each
+    // character whose first form is not the converter's; by the first.
+    std::vector<std::pair<uint32_t, uint32_t>> swaps_;
+    uint32_t direct_ = 0; // UTF-7: bit i for the i-th optional direct character
+};
 
 class TextEncoding {
 public:
@@ -33,10 +57,22 @@ public:
     // EncodingException for bytes that do not decode, an incomplete sequence
     // at the end included; nothing is dropped or replaced.
     std::string decode(std::string_view bytes) const;
+    // The same; with forms, also marks there whether the bytes write some
+    // character in another form than encode() would. Consecutive pieces of
+    // one text may go through the same forms; noteForms() over the whole
+    // text's bytes then learns which forms they were.
+    std::string decode(std::string_view bytes, TextForms* forms) const;
+    // Records the forms that bytes, a whole text that decode() read through
+    // forms, use first for each character. Costs nothing when decode() met no
+    // form other than the converter's own.
+    void noteForms(std::string_view bytes, TextForms& forms) const;
     // UTF-8 to bytes of this encoding (a UTF-16 value with a mark writes it
     // first). Throws EncodingException for a character the encoding cannot
     // hold, or for input that is not valid UTF-8.
     std::string encode(std::string_view utf8) const;
+    // The same, writing each character in the form that forms (gathered from
+    // a text in this encoding) recorded for it.
+    std::string encode(std::string_view utf8, const TextForms* forms) const;
 
 private:
     Kind kind_;

@@ -84,7 +84,7 @@ void checkUtf8(std::string_view bytes)
 
 } // namespace
 
-std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding)
+std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding, TextForms* forms)
 {
     if (!encoding)
         throw NilObjectException("no encoding");
@@ -99,11 +99,13 @@ std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding
     while (at < bytes.size() || first) {
         const size_t end = encodedChunkEnd(bytes, at, *encoding);
         const TextEncodingRef& piece = first ? encoding : continuationEncoding(encoding);
-        out += piece->decode(bytes.substr(at, end - at));
+        out += piece->decode(bytes.substr(at, end - at), forms);
         at = end;
         first = false;
         yieldToOthers();
     }
+    if (forms)
+        encoding->noteForms(bytes, *forms);
     return out;
 }
 
@@ -111,8 +113,12 @@ TakenFile takeInFile(const FolderItem& file, const detectKanji& detector)
 {
     TakenFile taken;
     // The detector's sample comes from the file itself, not from the text.
+    // The forms are those of the encoding finally used: each try starts anew.
     JudgedText judged = decodeJudged(detector, readFileBytes(file), 1000, TextEvidence::WhereGuessFails,
-        [](std::string_view bytes, const TextEncodingRef& encoding) { return decodeToUtf8(bytes, encoding); });
+        [&taken](std::string_view bytes, const TextEncodingRef& encoding) {
+            taken.forms = TextForms();
+            return decodeToUtf8(bytes, encoding, &taken.forms);
+        });
     taken.text = std::move(judged.text);
     taken.encoding = std::move(judged.encoding);
     taken.lineEnd = detectLineEnd(taken.text);

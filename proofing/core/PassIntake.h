@@ -27,14 +27,17 @@ void normaliseLineEnds(std::string& text);
 std::string readFileBytes(const FolderItem& file);
 
 // Bytes of the encoding as UTF-8. UTF-8 itself is only checked. Raises
-// EncodingException for bytes that do not decode (nothing is replaced).
-std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding);
+// EncodingException for bytes that do not decode (nothing is replaced). With
+// forms, notes there how the bytes wrote the characters that the encoding
+// can write more than one way.
+std::string decodeToUtf8(std::string_view bytes, const TextEncodingRef& encoding, TextForms* forms = nullptr);
 
 // What the intake gives the rules and the output.
 struct TakenFile {
     std::string text;      // UTF-8, CR line ends
     LineEnd lineEnd = LineEnd::CR;
     TextEncodingRef encoding;
+    TextForms forms;       // for writing the text back as the file wrote it
 };
 
 // Reads a file as the pass takes it in: the encoding detected from its first

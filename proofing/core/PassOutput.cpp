@@ -57,7 +57,7 @@ void restoreLineEnds(std::string& text, LineEnd form)
     text.swap(out);
 }
 
-std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encoding)
+std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encoding, const TextForms* forms)
 {
     if (!encoding)
         throw NilObjectException("no encoding");
@@ -70,7 +70,7 @@ std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encodin
     while (at < text.size() || first) {
         const size_t end = utf8LineChunkEnd(text, at, *encoding);
         const TextEncodingRef& piece = first ? encoding : continuationEncoding(encoding);
-        out += piece->encode(text.substr(at, end - at));
+        out += piece->encode(text.substr(at, end - at), forms);
         at = end;
         first = false;
         yieldToOthers();

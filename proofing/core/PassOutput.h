@@ -19,8 +19,11 @@ class AppState;
 void restoreLineEnds(std::string& text, LineEnd form);
 
 // UTF-8 text as bytes of the encoding; UTF-8 itself unchanged. Raises
-// EncodingException for a character the encoding cannot hold.
-std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encoding);
+// EncodingException for a character the encoding cannot hold. With forms
+// (those of the file the text came from), each character is written in the
+// form that file used.
+std::string encodeFromUtf8(std::string_view text, const TextEncodingRef& encoding,
+                           const TextForms* forms = nullptr);
 
 // The output name: prefix, base and suffix, then "." and the extension when
 // there is one. Only a name with exactly one "." is split into base and

@@ -308,6 +308,7 @@ void proof::takeInItem()
         itemText_ = std::move(taken.text);
         itemLineEnd_ = taken.lineEnd;
         itemEncoding_ = taken.encoding;
+        itemForms_ = std::move(taken.forms);
         addRecentDocument(app_.resentFileList, recentEntryFor(file));
         view_->makeResentList();
     }
@@ -378,7 +379,7 @@ void proof::writeItem()
         if (itemEncoding_ == Encodings::UTF8()) {
             saveTextFile(savedCount_, itemText_);
         } else {
-            const std::string bytes = encodeFromUtf8(itemText_, itemEncoding_);
+            const std::string bytes = encodeFromUtf8(itemText_, itemEncoding_, &itemForms_);
             saveTextFile(savedCount_, bytes);
         }
     }

@@ -117,6 +117,7 @@ private:
     std::string itemPlace_;
     LineEnd itemLineEnd_ = LineEnd::CR;
     TextEncodingRef itemEncoding_;
+    TextForms itemForms_;
     bool itemChanged_ = false;
     bool clipboardHadText_ = false;
 

@@ -1,6 +1,7 @@
 // The strict converters: what each encoding reads, the characters Shift_JIS
-// shares with EUC-JP and ISO-2022-JP, what is refused both ways, and that a
-// text comes back unchanged.
+// shares with EUC-JP and ISO-2022-JP (the Windows ones too), what is refused
+// both ways, that a text comes back unchanged, and that with the forms noted
+// on reading its bytes come back unchanged too.
 
 #include "encoding/core/TextEncoding.h"
 #include "platform/core/Errors.h"
@@ -62,6 +63,7 @@ uint32_t jisFormOf(uint32_t cp)
     case 0xFFE0: return 0x00A2;
     case 0xFFE1: return 0x00A3;
     case 0xFFE2: return 0x00AC;
+    case 0xFFE4: return 0x00A6;
     }
     return cp;
 }
@@ -85,6 +87,9 @@ private slots:
     void unencodable();
     void roundTrip_data();
     void roundTrip();
+    void formsKept_data();
+    void formsKept();
+    void formsInPieces();
     void everyCharacter_data();
     void everyCharacter();
     void shiftJisWholeTable();
@@ -107,6 +112,7 @@ void TestTextEncoding::decode_data()
     QTest::newRow("SJIS half-width katakana") << sjis() << hex("b1dfa1") << QByteArray("ｱﾟ｡");
     QTest::newRow("SJIS NEC row 13") << sjis() << hex("8740") << QByteArray("①");
     QTest::newRow("SJIS IBM not sign") << sjis() << hex("fa54") << QByteArray("¬");
+    QTest::newRow("SJIS IBM broken bar") << sjis() << hex("fa55") << QByteArray("¦");
     QTest::newRow("SJIS user-defined") << sjis() << hex("f040") << utf8Of(0xE000);
     QTest::newRow("SJIS empty") << sjis() << QByteArray() << QByteArray();
 
@@ -114,6 +120,9 @@ void TestTextEncoding::decode_data()
     QTest::newRow("EUC half-width katakana") << euc() << hex("8eb1") << QByteArray("ｱ");
     QTest::newRow("EUC JIS X 0212") << euc() << hex("8fb0a9") << QByteArray("丨");
     QTest::newRow("EUC fullwidth tilde") << euc() << hex("8fa2b7") << QByteArray("～");
+    QTest::newRow("EUC NEC row 13") << euc() << hex("41ada1ade2a4a2") << QByteArray("A①№あ");
+    QTest::newRow("EUC IBM extension") << euc() << hex("8ff3f38ff4ab") << QByteArray("ⅰ㈱");
+    QTest::newRow("EUC user-defined") << euc() << hex("f5a18ff5a1") << utf8Of(0xE000) + utf8Of(0xE3AC);
 
     QTest::newRow("JIS X 0208") << jis() << QByteArray("\x1b$B$\"$$\x1b(B") << QByteArray("あい");
     QTest::newRow("JIS 1978 set") << jis() << QByteArray("\x1b$@$\"\x1b(B") << QByteArray("あ");
@@ -122,6 +131,11 @@ void TestTextEncoding::decode_data()
     QTest::newRow("JIS X 0212, detector form") << jis() << QByteArray("\x1b$D0)\x1b(B") << QByteArray("丨");
     QTest::newRow("JIS X 0212, -2 form") << jis() << QByteArray("\x1b$(D0)\x1b(B") << QByteArray("丨");
     QTest::newRow("JIS line ends") << jis() << QByteArray("\x1b$B$\"\x1b(B\r\n") << QByteArray("あ\r\n");
+    QTest::newRow("JIS NEC row 13") << jis() << QByteArray("\x1b$B$\"-!-j\x1b(B-!") << QByteArray("あ①㈱-!");
+    QTest::newRow("JIS IBM extensions") << jis() << QByteArray("\x1b$By!|q\x1b(B") << QByteArray("纊ⅰ");
+    QTest::newRow("JIS row 13 under the 1978 set") << jis() << QByteArray("\x1b$@-!\x1b(B") << QByteArray("①");
+    QTest::newRow("JIS row 13 after the -2 sets") << jis() << QByteArray("\x1b$A\"Y\x1b$B-!\x1b(B")
+                                                  << QByteArray("①①");
 
     QTest::newRow("UTF-16BE with mark") << utf16(true, true) << hex("feff30420041") << QByteArray("あA");
     QTest::newRow("UTF-16BE later line") << utf16(true, true) << hex("30420041") << QByteArray("あA");
@@ -163,6 +177,15 @@ void TestTextEncoding::sameCharacterEverywhere_data()
     QTest::newRow("fullwidth reverse solidus") << hex("815f") << hex("a1c0") << QByteArray("!@");
     QTest::newRow("horizontal bar") << hex("815c") << hex("a1bd") << QByteArray("!=");
     QTest::newRow("hiragana a") << hex("82a0") << hex("a4a2") << QByteArray("$\"");
+    // The Windows characters, in NEC row 13 and in the IBM extensions.
+    QTest::newRow("circled one") << hex("8740") << hex("ada1") << QByteArray("-!");
+    QTest::newRow("roman numeral one") << hex("8754") << hex("adb5") << QByteArray("-5");
+    QTest::newRow("parenthesised kabushiki") << hex("878a") << hex("adea") << QByteArray("-j");
+    QTest::newRow("numero sign") << hex("8782") << hex("8fa2f1") << QByteArray("-b");
+    QTest::newRow("small roman numeral one") << hex("fa40") << hex("8ff3f3") << QByteArray("|q");
+    QTest::newRow("IBM kanji") << hex("fa5c") << hex("8fd4e3") << QByteArray("y!");
+    QTest::newRow("IBM broken bar") << hex("fa55") << hex("8fa2c3") << QByteArray("||");
+    QTest::newRow("fullwidth apostrophe") << hex("fa56") << hex("8ff4a9") << QByteArray("|}");
 }
 
 // One rule matches a text whatever its encoding, and each goes back to its
@@ -245,8 +268,12 @@ void TestTextEncoding::unencodable_data()
     QTest::newRow("SJIS language tag") << sjis() << utf8Of(0xE0041);
     QTest::newRow("SJIS emoji") << sjis() << QByteArray("😀");
 
-    QTest::newRow("EUC circled one") << euc() << QByteArray("①");
+    // The CP932 forms of the characters that EUC-JP-MS writes at JIS codes
+    // would read back as the JIS characters.
     QTest::newRow("EUC parallel to") << euc() << QByteArray("∥");
+    QTest::newRow("EUC fullwidth hyphen-minus") << euc() << QByteArray("－");
+    QTest::newRow("EUC fullwidth not sign") << euc() << QByteArray("￢");
+    QTest::newRow("EUC fullwidth broken bar") << euc() << QByteArray("￤");
     QTest::newRow("EUC yen sign") << euc() << QByteArray("¥");
     QTest::newRow("EUC overline") << euc() << QByteArray("‾");
     QTest::newRow("EUC language tag") << euc() << utf8Of(0xE007F);
@@ -316,6 +343,99 @@ void TestTextEncoding::roundTrip()
         QCOMPARE(ba(encoding->decode(again)), text);
 }
 
+// What a text reads back as, written again with the forms noted on reading.
+std::string throughForms(const TextEncoding* encoding, std::string_view bytes)
+{
+    tv::TextForms forms;
+    const std::string text = encoding->decode(bytes, &forms);
+    encoding->noteForms(bytes, forms);
+    return encoding->encode(text, &forms);
+}
+
+void TestTextEncoding::formsKept_data()
+{
+    QTest::addColumn<const TextEncoding*>("encoding");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("written"); // with the forms noted on reading
+
+    // CP932 holds these characters at two or three codes; each comes back in
+    // the form the text used first, whichever the converter writes.
+    const auto same = [](const char* name, const TextEncoding* e, const QByteArray& b) {
+        QTest::newRow(name) << e << b << b;
+    };
+    same("SJIS NEC-selected kanji", sjis(), hex("93fa ed40 93fa"));
+    same("SJIS IBM kanji", sjis(), hex("93fa fa5c 93fa"));
+    same("SJIS NEC row 13 approximately", sjis(), hex("8790"));
+    same("SJIS row 2 approximately", sjis(), hex("81e0"));
+    same("SJIS IBM roman numeral", sjis(), hex("fa4a"));
+    same("SJIS NEC roman numeral", sjis(), hex("8754"));
+    same("SJIS NEC-selected small roman numeral", sjis(), hex("eeef"));
+    same("SJIS because, row 2", sjis(), hex("81e6"));
+    same("SJIS because, NEC row 13", sjis(), hex("879a"));
+    same("SJIS because, IBM", sjis(), hex("fa5b"));
+    same("SJIS not sign, NEC-selected", sjis(), hex("eef9"));
+    same("SJIS NEC-selected broken bar", sjis(), hex("eefa"));
+    same("SJIS each character its own form", sjis(), hex("ed40 fa5d 8790 81e6 ed40 fa5d 8790 81e6"));
+    // 0x87, 0xED, 0xEE and 0xFA as second bytes, before a first byte.
+    same("SJIS candidate bytes as second bytes", sjis(), hex("88ed89ee8afa8287 8790 8181 8790"));
+    same("SJIS plain JIS", sjis(), hex("93fa967b8cea 0d0a 41"));
+    QTest::newRow("SJIS because, first of three") << sjis() << hex("879a 81e6 fa5b") << hex("879a 879a 879a");
+    QTest::newRow("SJIS not sign, first of three") << sjis() << hex("fa54 81ca eef9") << hex("fa54 fa54 fa54");
+    QTest::newRow("SJIS first form the converter's") << sjis() << hex("fa5c ed40") << hex("fa5c fa5c");
+
+    same("EUC NEC row 13 approximately", euc(), hex("adf0"));
+    same("EUC row 2 approximately", euc(), hex("a2e2"));
+    same("EUC numero sign, NEC row 13", euc(), hex("ade2"));
+    same("EUC numero sign, IBM", euc(), hex("8ff4ac"));
+    same("EUC numero sign, JIS X 0212", euc(), hex("8fa2f1"));
+    same("EUC IBM roman numeral", euc(), hex("8ff3fd"));
+    same("EUC IBM kabushiki", euc(), hex("a4a2 8ff4ab a4a2"));
+    QTest::newRow("EUC numero sign, first of three") << euc() << hex("ade2 8ff4ac 8fa2f1") << hex("ade2 ade2 ade2");
+
+    // UTF-7 writes directly what the text wrote directly.
+    same("UTF-7 quotation mark", utf7(), "\"Z");
+    same("UTF-7 after a run", utf7(), "+ZeVnLIqe\"!");
+    same("UTF-7 all optional characters", utf7(), "!\"#$%&*;<=>@[]^_`{|}");
+    same("UTF-7 plus sign after one", utf7(), "\"+-\"");
+    same("UTF-7 one direct, one encoded", utf7(), "\"+ACE-");
+
+    same("JIS Windows characters", jis(), "\x1b$B$\"-!y!\x1b(B");
+    same("UTF-8", utf8(), "\xe2\x91\xa0\"Z");
+    same("UTF-16BE", utf16(true, true), hex("feff 2460 0022"));
+}
+
+void TestTextEncoding::formsKept()
+{
+    QFETCH(const TextEncoding*, encoding);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, written);
+    QCOMPARE(ba(throughForms(encoding, sv(bytes))), written);
+}
+
+// A text read in pieces through one set of forms keeps the form it used
+// first, in whichever piece, and a large one read in parts on several
+// threads notes its forms all the same.
+void TestTextEncoding::formsInPieces()
+{
+    const QByteArray filler = QByteArray("\x93\xfa\x96\x7b\r\n").repeated(1000);
+    for (const auto& [first, later] : {std::pair(hex("81e6"), hex("879a")), std::pair(hex("879a"), hex("81e6"))}) {
+        const QByteArray one = first + filler;
+        const QByteArray two = filler + later;
+        tv::TextForms forms;
+        const std::string text = sjis()->decode(sv(one), &forms) + sjis()->decode(sv(two), &forms);
+        sjis()->noteForms(sv(one + two), forms);
+        QCOMPARE(ba(sjis()->encode(text, &forms)), first + filler + filler + first);
+    }
+
+    QByteArray big = QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n").repeated(1 << 20);
+    big.insert(big.size() / 2 + 1, hex("ed40"));
+    big.insert(big.size() * 3 / 4 + 1, hex("adf0")); // 0xAD 0xF0: two half-width katakana
+    QCOMPARE(ba(throughForms(sjis(), sv(big))), big);
+    QByteArray bigEuc = QByteArray("\xc6\xfc\xcb\xdc\r\n").repeated(1 << 20);
+    bigEuc.insert(bigEuc.size() / 2 + 2, hex("adf0"));
+    QCOMPARE(ba(throughForms(euc(), sv(bigEuc))), bigEuc);
+}
+
 void TestTextEncoding::everyCharacter_data()
 {
     QTest::addColumn<const TextEncoding*>("encoding");
@@ -357,8 +477,9 @@ void TestTextEncoding::everyCharacter()
 }
 
 // Every byte sequence of up to two bytes that reads as Shift_JIS is written
-// back the same, except where CP932 has one character at two codes: there
-// the text read back is the same.
+// back the same with the forms noted on reading; without them too, except
+// where CP932 has one character at two codes: there the text read back is
+// the same.
 void TestTextEncoding::shiftJisWholeTable()
 {
     auto isDuplicateArea = [](int code) {
@@ -384,6 +505,8 @@ void TestTextEncoding::shiftJisWholeTable()
         if (code >= 0x100 && tv::Len(text) != 1)
             continue; // a lead byte that reads alone, and the byte after it
         ++readable;
+        if (ba(throughForms(sjis(), sv(bytes))) != bytes)
+            QFAIL(qPrintable(QString("0x%1 not written back with its forms").arg(code, 4, 16)));
         const std::string back = sjis()->encode(text);
         if (ba(back) == bytes)
             continue;
@@ -396,10 +519,12 @@ void TestTextEncoding::shiftJisWholeTable()
     QVERIFY(moved < 400);
 }
 
-// EUC-JP names every character at one code only.
+// Every character of EUC-JP that reads is written back the same with the
+// forms noted on reading; without them too, but for the Windows characters
+// that have a JIS code or a code of NEC row 13 beside theirs.
 void TestTextEncoding::eucJpWholeTable()
 {
-    int readable = 0;
+    int readable = 0, moved = 0;
     auto check = [&](const QByteArray& bytes) {
         std::string text;
         try {
@@ -408,7 +533,14 @@ void TestTextEncoding::eucJpWholeTable()
             return;
         }
         ++readable;
-        if (ba(euc()->encode(text)) != bytes)
+        if (ba(throughForms(euc(), sv(bytes))) != bytes)
+            QFAIL(qPrintable("not written back with its forms: " + bytes.toHex()));
+        const QByteArray back = ba(euc()->encode(text));
+        if (back == bytes)
+            return;
+        ++moved;
+        const bool otherForm = bytes.startsWith("\xad") || bytes.startsWith("\x8f\xf3") || bytes.startsWith("\x8f\xf4");
+        if (!otherForm || ba(euc()->decode(sv(back))) != ba(text))
             QFAIL(qPrintable("written back differently: " + bytes.toHex()));
     };
     for (int a = 0; a < 0x80; ++a)
@@ -421,6 +553,7 @@ void TestTextEncoding::eucJpWholeTable()
         }
     }
     QVERIFY(readable > 12000);
+    QVERIFY(moved < 40);
 }
 
 void TestTextEncoding::iso2022jpForms()
@@ -432,10 +565,21 @@ void TestTextEncoding::iso2022jpForms()
     const std::string halfWidth = jis()->encode("ｱあ");
     QVERIFY(ba(halfWidth).contains("\x1b(I"));
     QCOMPARE(ba(jis()->decode(halfWidth)), QByteArray("ｱあ"));
-    const std::string supplementary = jis()->encode("丨");
+    const std::string supplementary = jis()->encode("丂");
     QVERIFY(ba(supplementary).contains("\x1b$(D"));
     // What the detector calls ISO-2022-JP may use the older JIS X 0212 escape.
-    QCOMPARE(ba(jis()->decode("\x1b$D0)\x1b(B")), ba(jis()->decode(supplementary)));
+    QCOMPARE(ba(jis()->decode("\x1b$D0!\x1b(B")), ba(jis()->decode(supplementary)));
+    // Windows characters in their Windows form, in a run of the two-byte set,
+    // rather than in a Chinese or JIS X 0212 form.
+    QCOMPARE(ba(jis()->encode("①")), QByteArray("\x1b$B-!\x1b(B"));
+    QCOMPARE(ba(jis()->encode("あ①い丨")), QByteArray("\x1b$B$\"-!$$y-\x1b(B"));
+    QCOMPARE(ba(jis()->encode("①\n②")), QByteArray("\x1b$B-!\x1b(B\n\x1b$B-\"\x1b(B"));
+    // The -2 form only for what has none, with no escape that changes nothing.
+    QCOMPARE(ba(jis()->encode("ｱｲ①ｳ")), QByteArray("\x1b(I12\x1b$B-!\x1b(I3\x1b(B"));
+    const std::string mixed = jis()->encode("한①丂あ");
+    QVERIFY(ba(mixed).contains("\x1b$(C"));
+    QVERIFY(ba(mixed).contains("\x1b$B-!"));
+    QCOMPARE(ba(jis()->decode(mixed)), QByteArray("한①丂あ"));
 }
 
 void TestTextEncoding::utf16Forms()

@@ -1,11 +1,13 @@
 // Real passes on real files in a temporary folder, with the windows faked:
-// encodings and line ends round trip, fast and default mode agree where they
+// encodings and line ends round trip, a file's bytes change only where a rule
+// changed its text, fast and default mode agree where they
 // must and differ where they may, the queue, missing dictionaries, failures,
 // cancels, saving to every place and the clipboard.
 
 #include "tst_pass_fake.h"
 
 #include "encoding/core/TextEncoding.h"
+#include "encoding/core/detectKanji.h"
 #include "platform/core/Date.h"
 #include "platform/core/Text.h"
 #include "support/TestServices.h"
@@ -77,6 +79,10 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void bytesKept_data();
+    void bytesKept();
+    void sameRuleEveryEncoding_data();
+    void sameRuleEveryEncoding();
     void mixedLineEndsBecomeTheFirstForm();
     void folderOfMixedFiles();
     void modesAgree_data();
@@ -211,6 +217,114 @@ void TestPass::roundTrip()
         else
             QCOMPARE(q(saved), q(want));
         QVERIFY(services_->messages.empty());
+    }
+}
+
+void TestPass::bytesKept_data()
+{
+    QTest::addColumn<QString>("encoding"); // as the file is detected
+    QTest::addColumn<QByteArray>("bytes"); // written between two lines of Japanese text
+
+    const auto row = [](const char* name, const char* encoding, const QByteArray& bytes) {
+        QTest::newRow(name) << encoding << bytes;
+    };
+    const auto hex = [](const char* h) { return QByteArray::fromHex(h); };
+    for (const char* e : {"UTF-8", "Shift_JIS", "EUC-JP", "ISO-2022-JP", "UTF-7", "UTF-16BE+BOM", "UTF-16LE+BOM"})
+        row(e, e, QByteArray());
+
+    // Characters that CP932 holds at two or three codes come back as the
+    // file wrote them; one written two ways comes back in its first form.
+    row("SJIS NEC-selected IBM kanji", "Shift_JIS", hex("ed40ed41"));
+    row("SJIS IBM kanji", "Shift_JIS", hex("fa5cfa5d"));
+    row("SJIS NEC row 13 approximately", "Shift_JIS", hex("8790"));
+    row("SJIS row 2 approximately", "Shift_JIS", hex("81e0"));
+    row("SJIS IBM roman numeral", "Shift_JIS", hex("fa4a"));
+    row("SJIS NEC roman numeral", "Shift_JIS", hex("8754"));
+    row("SJIS NEC-selected small roman numeral", "Shift_JIS", hex("eeef"));
+    row("SJIS because, row 2", "Shift_JIS", hex("81e6"));
+    row("SJIS because, NEC row 13", "Shift_JIS", hex("879a"));
+    row("SJIS because, IBM", "Shift_JIS", hex("fa5b"));
+    row("SJIS not sign, row 2", "Shift_JIS", hex("81ca"));
+    row("SJIS not sign, NEC-selected", "Shift_JIS", hex("eef9"));
+    row("SJIS not sign, IBM", "Shift_JIS", hex("fa54"));
+    row("SJIS broken bar, NEC-selected", "Shift_JIS", hex("eefa"));
+    row("SJIS every character its first form", "Shift_JIS", hex("879a ed40 fa54 879a ed40 fa54"));
+
+    // Windows characters in EUC-JP and ISO-2022-JP.
+    row("EUC circled one", "EUC-JP", hex("ada1"));
+    row("EUC parenthesised kabushiki", "EUC-JP", hex("adea"));
+    row("EUC roman numeral one", "EUC-JP", hex("adb5"));
+    row("EUC numero sign, NEC row 13", "EUC-JP", hex("ade2"));
+    row("EUC numero sign, JIS X 0212", "EUC-JP", hex("8fa2f1"));
+    row("EUC NEC row 13 approximately", "EUC-JP", hex("adf0"));
+    row("EUC IBM small roman numeral", "EUC-JP", hex("8ff3f3"));
+    row("EUC user-defined", "EUC-JP", hex("f5a1"));
+    row("JIS circled one", "ISO-2022-JP", "\x1b$B-!\x1b(B");
+    row("JIS Windows characters among kana", "ISO-2022-JP", "\x1b$B$\"-!-j-5y!$$\x1b(B");
+
+    // UTF-7 writes directly what the file wrote directly.
+    row("UTF-7 quotation mark", "UTF-7", "\"Z");
+    row("UTF-7 optional characters", "UTF-7", "!#$%&*;<=>@[]^_`{|}");
+}
+
+// A rule that matches nothing leaves a file as it was, byte for byte, when
+// fast mode writes it anyway; a rule that changes one word changes those
+// bytes and no others.
+void TestPass::bytesKept()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, bytes);
+    const TextEncodingRef enc = encodingNamed(encoding.toStdString());
+    const TextEncoding& later = *Encodings::UTF16(enc->bigEndian(), false); // UTF-16 after its mark
+    const TextEncoding& rest = enc->kind() == TextEncoding::Kind::UTF16 ? later : *enc;
+    // The bytes stand alone, so that an ISO-2022-JP or UTF-7 piece starts
+    // and ends as it is written; UTF-7 runs end in "-" for the detector.
+    const QByteArray file = q(enc->encode("日本語の文章です。MARK\r\n")) + bytes +
+                            q(rest.encode("\r\n次の行もあります。END\r\n"));
+    QCOMPARE(QString::fromStdString(detectKanji().JudgeCode(file.left(1000).toStdString())->name()),
+             QString::fromStdString(enc->name()));
+
+    struct Pass {
+        bool fast;
+        Rule rule;
+        QByteArray written;
+    };
+    QByteArray changed = file;
+    changed.replace(q(rest.encode("MARK")), q(rest.encode("mark")));
+    const Pass passes[] = {{true, {"該当しない語", "x", "", ""}, file}, {false, {"MARK", "mark", "----*---", ""}, changed}};
+    for (const Pass& p : passes) {
+        writeDictionary({p.rule});
+        app_->isFastProof = p.fast;
+        app_->dropItem.clear();
+        input("memo.txt", file.toStdString());
+        run();
+        QVERIFY(services_->messages.empty());
+        QCOMPARE(q(readBytes(output("memo[fixed].txt"))).toHex(' '), p.written.toHex(' '));
+    }
+}
+
+void TestPass::sameRuleEveryEncoding_data()
+{
+    QTest::addColumn<QString>("search");
+    for (const char* c : {"−", "‖", "〜", "¢", "£", "¬", "¦", "①", "纊"})
+        QTest::newRow(c) << c;
+}
+
+// A rule finds its character in a file of any Japanese encoding, whichever
+// code the file used for it.
+void TestPass::sameRuleEveryEncoding()
+{
+    QFETCH(QString, search);
+    writeDictionary({{search.toStdString(), "【置換】", "", ""}});
+    const std::string text = "文章の中の" + search.toStdString() + "です。\r\n";
+    for (const char* e : {"Shift_JIS", "EUC-JP", "ISO-2022-JP"}) {
+        const TextEncodingRef enc = encodingNamed(e);
+        app_->dropItem.clear();
+        input("memo.txt", enc->encode(text));
+        run();
+        QVERIFY(services_->messages.empty());
+        QCOMPARE(QString::fromStdString(enc->decode(readBytes(output("memo[fixed].txt")))),
+                 QString::fromStdString("文章の中の【置換】です。\r\n"));
     }
 }
 

@@ -105,6 +105,8 @@ private slots:
     void restore();
     void conversionInPieces_data();
     void conversionInPieces();
+    void formsOverPieces_data();
+    void formsOverPieces();
     void outputName_data();
     void outputName();
     void ruleDecoding_data();
@@ -206,6 +208,37 @@ void TestPassText::conversionInPieces()
     const std::string whole = enc->encode(text);
     QCOMPARE(q(encodeFromUtf8(text, enc)), q(whole));
     QCOMPARE(q(decodeToUtf8(whole, enc)), q(text));
+}
+
+void TestPassText::formsOverPieces_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QByteArray>("first");  // the form in the first piece
+    QTest::addColumn<QByteArray>("later");  // another form of it pieces later
+    QTest::newRow("Shift_JIS, the converter's form first") << "Shift_JIS" << QByteArray("\x81\xe6") << QByteArray("\x87\x9a");
+    QTest::newRow("Shift_JIS, another form first") << "Shift_JIS" << QByteArray("\xfa\x5b") << QByteArray("\x81\xe6");
+    QTest::newRow("EUC-JP, the converter's form first") << "EUC-JP" << QByteArray("\xa2\xe2") << QByteArray("\xad\xf0");
+    QTest::newRow("EUC-JP, another form first") << "EUC-JP" << QByteArray("\xad\xf0") << QByteArray("\xa2\xe2");
+}
+
+// A file converted in pieces writes a character back in the form of its first
+// piece that holds it, for every piece.
+void TestPassText::formsOverPieces()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, later);
+    const TextEncodingRef enc = encoding == "Shift_JIS" ? Encodings::ShiftJIS() : Encodings::EUCJP();
+    const std::string line = enc->encode("日本語の文章です。\r");
+    std::string bytes = first.toStdString() + "\r";
+    while (bytes.size() < 3 * kPassChunk)
+        bytes += line;
+    bytes += later.toStdString() + "\r";
+    TextForms forms;
+    const std::string text = decodeToUtf8(bytes, enc, &forms);
+    std::string expected = bytes;
+    expected.replace(expected.size() - 3, 2, first.toStdString());
+    QCOMPARE(q(encodeFromUtf8(text, enc, &forms)), q(expected));
 }
 
 void TestPassText::outputName_data()
