@@ -194,6 +194,9 @@ prefWindow::prefWindow() : Window("prefWindow")
     auto* toolbar = new QToolBar(window);
     toolbar->setObjectName(QStringLiteral("prefToolbar"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // Five captions under their icons fit the window's width in small type.
+    toolbar->setIconSize(QSize(24, 24));
+    toolbar->setStyleSheet(QStringLiteral("QToolButton { padding: 0px 1px; font-size: 11px; }"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->toggleViewAction()->setEnabled(false);
@@ -378,7 +381,8 @@ void prefWindow::fitPageArea(int height)
     // The menu bar and the toolbar lie above the page area: the window is
     // as much higher as they take, which only the laid-out window tells.
     for (int i = 0; i < 3; ++i) {
-        w->layout()->setGeometry(w->rect());
+        w->layout()->invalidate();
+        w->layout()->activate();
         const int missing = height - content_->height();
         if (missing == 0 && w->width() == kWidth)
             break;

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -201,6 +202,22 @@ private slots:
         QCOMPARE(fileLines(s).size(), size_t(30));
     }
 
+    void menusAndToolbarAboveThePageArea()
+    {
+        StartedShell s;
+        prefWindow* w = openPrefs(s);
+        QVERIFY(QTest::qWaitForWindowExposed(w->widget()));
+        auto* mw = static_cast<QMainWindow*>(w->widget());
+        QVERIFY(mw->menuBar()->isVisible());
+        QVERIFY(!mw->menuBar()->actions().isEmpty());
+        QVERIFY(w->toolbar()->geometry().top() >= mw->menuBar()->geometry().bottom());
+        QVERIFY(w->pageArea()->geometry().top() > w->toolbar()->geometry().bottom());
+        QCOMPARE(w->pageArea()->height(), 173);
+        QCOMPARE(mw->height(), w->pageArea()->geometry().bottom() + 1);
+        // Every page's button fits beside the others.
+        for (QAction* a : w->toolbar()->actions())
+            QVERIFY2(w->toolbar()->widgetForAction(a)->isVisible(), qPrintable(a->text()));
+    }
     void toolbarOfFivePages()
     {
         StartedShell s;
