@@ -136,9 +136,9 @@ std::optional<std::string> creatorOf(const FolderItem& file)
     return code;
 }
 
-const std::array<PageSpec, kPageCount>& pages()
+const std::array<PageInfo, kPageCount>& pages()
 {
-    static const std::array<PageSpec, kPageCount> table {{
+    static const std::array<PageInfo, kPageCount> table {{
         {"grep", "校正の設定", "校正の設定", 133},
         {"filter", "フィルタ", "校正対象書類のフィルタ", 111},
         {"save", "保存時の設定", "保存時の設定", 205},

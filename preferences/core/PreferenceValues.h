@@ -77,13 +77,13 @@ std::optional<std::string> creatorOf(const FolderItem& file);
 
 // The five pages, in toolbar order.
 constexpr int kPageCount = 5;
-struct PageSpec {
+struct PageInfo {
     const char* itemName;  // the toolbar item's name
     const char* caption;   // the toolbar button's caption
     const char* heading;   // the page's heading
     int bottom;            // where the page's content ends
 };
-const std::array<PageSpec, kPageCount>& pages();
+const std::array<PageInfo, kPageCount>& pages();
 // The page a toolbar item's name chooses; nullopt for an unknown name.
 std::optional<int> pageOfItem(std::string_view itemName);
 // The height of the page area while the page is shown.

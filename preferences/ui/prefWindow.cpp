@@ -30,6 +30,8 @@
 #include <QStackedWidget>
 #include <QToolBar>
 
+#include <limits>
+
 namespace tv {
 
 namespace {
@@ -240,6 +242,10 @@ prefWindow::prefWindow() : Window("prefWindow")
     alarmMenu_ = bindControl<QComboBox>(content, "alarmMenu");
     finishButton_ = bindControl<QPushButton>(content, "finishButton");
     cancelButton_ = bindControl<QPushButton>(content, "cancelButton");
+    // The fields take a setting of any length.
+    for (QLineEdit* f : {typeField_.data(), extensionField_.data(), preField_.data(), appendField_.data(),
+             extField_.data(), creatorField_.data()})
+        f->setMaxLength(std::numeric_limits<int>::max());
     auto* group = new QButtonGroup(window);
     group->setExclusive(true);
     const char* const radios[] = {"saveRadio1", "saveRadio2", "saveRadio3"};

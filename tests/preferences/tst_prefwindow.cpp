@@ -578,6 +578,8 @@ private slots:
         QTest::newRow("blanks kept") << "typeField" << " TEXT , " << std::string(" TEXT , ");
         QTest::newRow("empty creator") << "creatorField" << "" << std::string();
         QTest::newRow("long creator") << "creatorField" << "abcdefgh" << std::string("abcdefgh");
+        QTest::newRow("longer than a line edit's default limit")
+            << "extensionField" << QString(40000, QLatin1Char('t')) << std::string(40000, 't');
     }
     void textsStoredAsTyped()
     {

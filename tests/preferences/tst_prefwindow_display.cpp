@@ -1,6 +1,7 @@
 // The preferences window through the real program on a real display: opened
-// from the menu, a field changed on a page, Return as "終了" and Escape as
-// "キャンセル", each checked in the preferences file it writes.
+// from the menu, a field changed on a page, Return as "終了", Escape as
+// "キャンセル" and the window manager's close, each checked in the
+// preferences file it writes.
 
 #include "support/Files.h"
 
@@ -166,8 +167,6 @@ private slots:
         QTest::qWait(300);
         // Fast mode, the page's first box, ticked and then dropped.
         xdotool({"key", "space"});
-        xdotool({"key", "Tab", "Tab"});
-        xdotool({"type", "--delay", "20", "x"});
         shot("escape");
         xdotool({"key", "Escape"});
         QVERIFY2(waitForNoWindow("^環境設定$"), "Escape did not close the window");
@@ -175,6 +174,26 @@ private slots:
         std::vector<std::string> l = lines(prefs_);
         QCOMPARE(l[0], std::string("TEXT,memo"));
         QCOMPARE(l[26], std::string("NormalProof"));
+    }
+
+    void closeBoxStoresNothing()
+    {
+        QFile::remove(QString::fromStdString(prefs_));
+        const QString frame = waitForWindow("^Tesvora$");
+        xdotool({"windowactivate", "--sync", frame});
+        xdotool({"key", "ctrl+comma"});
+        const QString prefs = waitForWindow("^環境設定$");
+        QVERIFY2(!prefs.isEmpty(), "no preferences window");
+        xdotool({"windowactivate", "--sync", prefs});
+        QTest::qWait(300);
+        xdotool({"key", "space"});
+        // The window manager's close, as the close box asks for it.
+        xdotool({"key", "alt+F4"});
+        QVERIFY2(waitForNoWindow("^環境設定$"), "the window manager's close did not close the window");
+        QVERIFY(waitForFile(prefs_));
+        QCOMPARE(lines(prefs_)[26], std::string("NormalProof"));
+        // The program goes on.
+        QVERIFY(!waitForWindow("^Tesvora$").isEmpty());
     }
 };
 
