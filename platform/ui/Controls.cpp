@@ -5,6 +5,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QRadioButton>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,6 +130,32 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::CheckBox:
             w = new QCheckBox(text, parent);
             break;
+        // Choices and markers.
+        case ControlKind::RadioButton:
+            w = new QRadioButton(text, parent);
+            break;
+        case ControlKind::PopUpMenu:
+        case ControlKind::ComboBox: {
+            auto* box = new QComboBox(parent);
+            if (c.kind == ControlKind::ComboBox) {
+                box->setEditable(true);
+                box->setInsertPolicy(QComboBox::NoInsert);
+                box->setCompleter(nullptr);
+            }
+            if (!text.isEmpty())
+                box->addItems(text.split(QLatin1Char('\t')));
+            if (c.kind == ControlKind::ComboBox)
+                box->setEditText(QString());
+            w = box;
+            break;
+        }
+        case ControlKind::Line: {
+            auto* line = new QFrame(parent);
+            line->setFrameShape(QFrame::HLine);
+            line->setVisible(false);
+            w = line;
+            break;
+        }
         }
         if (!c.focusOnClick)
             w->setFocusPolicy(Qt::NoFocus);

@@ -32,6 +32,12 @@ enum class ControlKind {
     TextArea,       // several lines to edit
     ProgressBar,
     CheckBox,
+    // Choices and markers.
+    RadioButton,    // buttons that share a parent turn each other off
+    PopUpMenu,      // a fixed list of rows: text holds them, TAB-separated
+    ComboBox,       // free text with rows to pick (text: TAB-separated rows);
+                    // typing adds no row and completes nothing
+    Line,           // a horizontal line; never shown, its geometry is read
 };
 
 // The edges of the window a control follows when the window is resized: a

@@ -6,7 +6,10 @@
 #include "platform/ui/Controls.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFrame>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,6 +113,47 @@ private slots:
         w.resize(150, 170);
         layoutControls(&w, table(), QSize(200, 200));
         QCOMPARE(c->geometry(), shrunk);
+    }
+
+    // Choices and markers.
+    void choicesAndMarkers()
+    {
+        const std::vector<ControlSpec> choices = {
+            {.kind = ControlKind::RadioButton, .name = "r1", .text = "一", .width = 50, .height = 20},
+            {.kind = ControlKind::RadioButton, .name = "r2", .text = "二", .top = 20, .width = 50, .height = 20},
+            {.kind = ControlKind::PopUpMenu, .name = "menu", .text = "甲\t乙\t丙", .top = 40, .width = 80, .height = 20},
+            {.kind = ControlKind::PopUpMenu, .name = "empty", .top = 60, .width = 80, .height = 20},
+            {.kind = ControlKind::ComboBox, .name = "combo", .text = "9\t10\t12", .top = 80, .width = 50, .height = 20},
+            {.kind = ControlKind::Line, .name = "marker", .top = 133, .width = 100, .height = 1},
+        };
+        QWidget w;
+        w.resize(200, 200);
+        buildControls(&w, choices);
+        w.show();
+        auto* r1 = bindControl<QRadioButton>(&w, "r1");
+        auto* r2 = bindControl<QRadioButton>(&w, "r2");
+        QVERIFY(!r1->isChecked() && !r2->isChecked());
+        QTest::mouseClick(r1, Qt::LeftButton);
+        QTest::mouseClick(r2, Qt::LeftButton);
+        QVERIFY(!r1->isChecked() && r2->isChecked());
+        auto* menu = bindControl<QComboBox>(&w, "menu");
+        QVERIFY(!menu->isEditable());
+        QCOMPARE(menu->count(), 3);
+        QCOMPARE(menu->currentText(), QString("甲"));
+        QCOMPARE(bindControl<QComboBox>(&w, "empty")->count(), 0);
+        auto* combo = bindControl<QComboBox>(&w, "combo");
+        QVERIFY(combo->isEditable());
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->currentText(), QString());
+        // Typed text completes nothing and adds no row.
+        combo->setFocus();
+        QTest::keyClicks(combo, "1");
+        QCOMPARE(combo->currentText(), QString("1"));
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCOMPARE(combo->count(), 3);
+        auto* marker = bindControl<QFrame>(&w, "marker");
+        QVERIFY(!marker->isVisible());
+        QCOMPARE(marker->geometry().top(), 133);
     }
 };
 
