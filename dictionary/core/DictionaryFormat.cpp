@@ -65,6 +65,17 @@ bool isUtf16(const TextEncodingRef& e)
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 
+// Whether every CR of the text is followed by LF: the text was written with
+// CR LF line ends. This program's files end with a lone CR, so an LF at the
+// start of a rule (after the CR that ended the line before) stays its own.
+bool crLfThroughout(std::string_view text)
+{
+    for (size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1))
+        if (at + 1 >= text.size() || text[at + 1] != '\n')
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool isDictionaryHeader(std::string_view line)
@@ -98,6 +109,7 @@ DictionaryLines::DictionaryLines(std::string_view fileBytes, TextEncodingRef enc
         if (bytes_.substr(0, utf8Mark.size()) == utf8Mark)
             bytes_.remove_prefix(utf8Mark.size());
         crEnds_ = bytes_.find('\r') != std::string_view::npos;
+        crLfEnds_ = crEnds_ && crLfThroughout(bytes_);
     }
 }
 
@@ -112,7 +124,7 @@ std::optional<std::string_view> DictionaryLines::nextRaw(std::string_view text)
         position_ = text.size();
     } else {
         position_ = end + 1;
-        if (crEnds_ && position_ < text.size() && text[position_] == '\n')
+        if (crLfEnds_ && position_ < text.size() && text[position_] == '\n')
             ++position_;
     }
     return line;
@@ -124,6 +136,7 @@ std::optional<std::string> DictionaryLines::next()
         if (!decodedReady_) {
             decoded_ = encoding_->decode(bytes_);
             crEnds_ = decoded_.find('\r') != std::string::npos;
+            crLfEnds_ = crEnds_ && crLfThroughout(decoded_);
             decodedReady_ = true;
         }
         auto line = nextRaw(decoded_);
@@ -189,14 +202,22 @@ std::string serializeDictionary(const DictionaryFrame& frame, const std::vector<
 {
     std::string out = headerLine(frame);
     out += '\r';
+    // The texts are in stored form; one that came in otherwise still holds no
+    // raw CR or TAB here, which would end its line or shift its fields.
+    auto text = [&out](const std::string& t) {
+        if (t.find_first_of("\r\t") == std::string::npos)
+            out += t;
+        else
+            out += toStoredForm(t);
+    };
     for (const DictionaryRule& rule : rules) {
-        out += rule.search;
+        text(rule.search);
         out += '\t';
-        out += rule.replacement;
+        text(rule.replacement);
         out += '\t';
-        out += rule.options;
+        text(rule.options);
         out += '\t';
-        out += rule.comment;
+        text(rule.comment);
         out += '\r';
         yieldStep();
     }

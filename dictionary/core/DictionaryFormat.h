@@ -90,9 +90,11 @@ std::string headerLine(const DictionaryFrame& frame);
 
 // The lines of a dictionary file, decoded to UTF-8.
 //
-// Line ends: a line ends at CR or at CR LF (one line end); a lone LF inside a
-// line is kept. A text that holds no CR at all is read at LF. A final line end
-// adds no line.
+// Line ends: a line ends at CR; in a text whose every CR is followed by LF
+// (written with CR LF line ends) at the pair CR LF. Any other LF is kept as
+// part of its line, so a rule text that begins with LF reads back whole from
+// this program's files. A text that holds no CR at all is read at LF. A final
+// line end adds no line.
 //
 // Encodings: a leading UTF-8 byte-order mark is skipped (the detector has
 // already seen the raw bytes). A UTF-16 file is decoded whole before it is
@@ -121,6 +123,7 @@ private:
     bool decodedReady_ = false;
     std::string decoded_;
     bool crEnds_ = true;
+    bool crLfEnds_ = false;
     size_t position_ = 0;
 };
 
@@ -143,7 +146,8 @@ struct EditorDictionary {
 EditorDictionary parseDictionary(std::string_view fileBytes, const TextEncodingRef& encoding);
 
 // The file as this program writes it: the header, then every rule, each line
-// ended by CR. The texts are written as they are (they are in stored form).
+// ended by CR. The texts are written as they are (they are in stored form); a
+// raw CR or TAB in one is written in stored form, so no line breaks apart.
 std::string serializeDictionary(const DictionaryFrame& frame, const std::vector<DictionaryRule>& rules);
 
 } // namespace tv

@@ -80,6 +80,7 @@ private slots:
     void ruleOptions();
     void storedForm();
     void writerBytes();
+    void writerKeepsEachRuleOnItsLine();
     void roundTrip();
     void emptyFileSavedAgain();
 };
@@ -153,6 +154,9 @@ void TestDictionaryFormat::readers_data()
     QTest::newRow("lone LF kept") << QByteArray("a\nb\tc\rd\te\n\r") << QByteArray("UTF-8")
                                   << QByteArray("a<LF>b|c|--------|\nd|e<LF>|--------|") << QByteArray("none") << 0
                                   << QByteArray("a<LF>b|c||\nd|e<LF>||");
+    QTest::newRow("CR LF only where every CR has its LF") << QByteArray("a\tb\r\nc\td\r") << QByteArray("UTF-8")
+                                                         << QByteArray("a|b|--------|\n<LF>c|d|--------|")
+                                                         << QByteArray("none") << 0 << QByteArray("a|b||\n<LF>c|d||");
     QTest::newRow("no final line end") << QByteArray("a\tb\rc\td") << QByteArray("UTF-8")
                                        << QByteArray("a|b|--------|\nc|d|--------|") << QByteArray("none") << 0
                                        << QByteArray("a|b||\nc|d||");
@@ -283,6 +287,18 @@ void TestDictionaryFormat::writerBytes()
                         "a\\rb\tc\nd\t--------\t\r"));
 }
 
+void TestDictionaryFormat::writerKeepsEachRuleOnItsLine()
+{
+    // Texts that came in with a raw CR or TAB are written in stored form.
+    const std::vector<DictionaryRule> rules = {{"a\rb", "c\td", "--------", "\r"}};
+    const std::string bytes = serializeDictionary({1, 2, 3, 4}, rules);
+    QCOMPARE(QByteArray::fromStdString(bytes),
+             QByteArray("Tesvora Dictionary,1,2,3,4,UTF8\ra\\rb\tc\\td\t--------\t\\r\r"));
+    const EditorDictionary read = parseDictionary(bytes, Encodings::UTF8());
+    QCOMPARE(read.rules.size(), size_t(1));
+    QCOMPARE(read.rules[0], (DictionaryRule {"a\\rb", "c\\td", "--------", "\\r"}));
+}
+
 void TestDictionaryFormat::roundTrip()
 {
     const DictionaryFrame frame{100, 100, 573, 502};
@@ -291,6 +307,9 @@ void TestDictionaryFormat::roundTrip()
         {"", "", "--------", ""},
         {"a\\rb", "c\nd", "*-*-", "x y,z"},
         {"Tesvora Dictionary,1,2,3,4,UTF8", "header-like", "--------", ""},
+        // An LF right after the line end before it is no part of that end.
+        {"\nbegins with LF", "\n\n", "--------", "ends with LF\n"},
+        {"\n", "", "--------", ""},
     };
     const std::string bytes = serializeDictionary(frame, rules);
     EditorDictionary read = parseDictionary(bytes, Encodings::UTF8());
