@@ -76,6 +76,13 @@ bool crLfThroughout(std::string_view text)
     return true;
 }
 
+bool beginsWithSingleByteHeader(std::string_view bytes)
+{
+    if (bytes.substr(0, utf8Mark.size()) == utf8Mark)
+        bytes.remove_prefix(utf8Mark.size());
+    return isDictionaryHeader(bytes.substr(0, bytes.find_first_of("\r\n")));
+}
+
 } // namespace
 
 bool isDictionaryHeader(std::string_view line)
@@ -105,6 +112,12 @@ DictionaryLines::DictionaryLines(std::string_view fileBytes, TextEncodingRef enc
     : bytes_(fileBytes), encoding_(std::move(encoding))
 {
     wholeDecoded_ = isUtf16(encoding_);
+    if (wholeDecoded_ && beginsWithSingleByteHeader(bytes_)) {
+        // No UTF-16 file begins so, whatever a zero byte in a rule made the
+        // detector guess: it is the form this program writes.
+        wholeDecoded_ = false;
+        encoding_ = Encodings::UTF8();
+    }
     if (!wholeDecoded_) {
         if (bytes_.substr(0, utf8Mark.size()) == utf8Mark)
             bytes_.remove_prefix(utf8Mark.size());

@@ -98,7 +98,9 @@ std::string headerLine(const DictionaryFrame& frame);
 //
 // Encodings: a leading UTF-8 byte-order mark is skipped (the detector has
 // already seen the raw bytes). A UTF-16 file is decoded whole before it is
-// split, so no byte of a UTF-16 unit is taken for a line end; any other file
+// split, so no byte of a UTF-16 unit is taken for a line end; a file guessed
+// as UTF-16 that begins with a header in single bytes is none, and is read as
+// UTF-8 (a zero byte in a rule misleads the detector); any other file
 // is split first and each line decoded on its own, so that a header can
 // switch the rest of the file to UTF-8 (takeUtf8). A line taken as UTF-8 must
 // be valid UTF-8.

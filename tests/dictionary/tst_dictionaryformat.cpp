@@ -192,6 +192,12 @@ void TestDictionaryFormat::readers_data()
     QTest::newRow("UTF-16LE with mark") << QByteArray::fromHex("fffe0c302168636b0d300900a48a8a300d00")
                                         << QByteArray("UTF-16LE+BOM") << QByteArray("「校正」|誤り|--------|")
                                         << QByteArray("none") << 0 << QByteArray("「校正」|誤り||");
+    // A zero byte in a rule of a file this program wrote makes the detector
+    // guess UTF-16; the header in single bytes says otherwise.
+    QTest::newRow("header in single bytes over a UTF-16 guess")
+        << header + QByteArray("校正\t誤り\0\r", 15) << QByteArray("UTF-16LE")
+        << QByteArray("校正|誤り\0|--------|", 24) << QByteArray("10,20,300,400") << 0
+        << QByteArray("校正|誤り\0||", 16);
     QTest::newRow("UTF-16BE, UTF8 header changes nothing")
         << QByteArray::fromHex("0054006500730076006f00720061002000440069006300740069006f006e006100720079"
                                "002c0031002c0032002c0033002c0034002c0055005400460038000d682100090078000d")
