@@ -77,8 +77,9 @@ public:
     static const char* versionText();
 
     // The input filter: whether a file is taken as input, by its type code
-    // (prefFileType) or its name's extension (prefFileExtension). Never
-    // raises; a failure answers false.
+    // (prefFileType) or its name's extension (prefFileExtension). Anything
+    // that exists but is no regular file (a folder, a pipe, a device) is
+    // refused. Never raises; a failure answers false.
     bool fileFilter(const FolderItem& item);
     // Walks a folder depth first and appends every accepted file to
     // dropItem. Each folder is listed once, when the walk enters it, and no

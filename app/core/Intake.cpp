@@ -50,6 +50,11 @@ void walk(AppState& app, const FolderItem& folder, std::set<FolderKey>& entered)
 bool AppState::fileFilter(const FolderItem& item)
 {
     try {
+        // Only regular files are input: a pipe would hang the pass and a
+        // device would be read without end. A file that is gone may still be
+        // queued; the pass then reports that it cannot be read.
+        if (item.Exists() && !item.isRegularFile())
+            return false;
         bool accepted = false;
         if (!prefFileType.empty()) {
             std::string type = item.MacType();

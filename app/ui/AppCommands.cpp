@@ -174,7 +174,7 @@ bool App::_saveClip_Action()
         std::string text = services().clipboardHasText() ? services().clipboardText() : std::string();
         writeFileSafely(f, text, "TEXT", prefCreator.empty() ? std::string("ttxt") : prefCreator);
     } catch (...) {
-        // A file that cannot be written ends the command; nothing is reported.
+        MsgBox("ファイルの保存ができませんでした。");
     }
     return false;
 }

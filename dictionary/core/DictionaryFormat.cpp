@@ -71,6 +71,24 @@ bool isUtf16(const TextEncodingRef& e)
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 
+// Whether every CR of the text is followed by LF: the text was written with
+// CR LF line ends. This program's files end with a lone CR, so an LF at the
+// start of a rule (after the CR that ended the line before) stays its own.
+bool crLfThroughout(std::string_view text)
+{
+    for (size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1))
+        if (at + 1 >= text.size() || text[at + 1] != '\n')
+            return false;
+    return true;
+}
+
+bool beginsWithSingleByteHeader(std::string_view bytes)
+{
+    if (bytes.substr(0, utf8Mark.size()) == utf8Mark)
+        bytes.remove_prefix(utf8Mark.size());
+    return isDictionaryHeader(bytes.substr(0, bytes.find_first_of("\r\n")));
+}
+
 } // namespace
 
 bool isDictionaryHeader(std::string_view line)
@@ -101,10 +119,17 @@ DictionaryLines::DictionaryLines(std::string_view fileBytes, TextEncodingRef enc
     : bytes_(fileBytes), encoding_(std::move(encoding))
 {
     wholeDecoded_ = isUtf16(encoding_);
+    if (wholeDecoded_ && beginsWithSingleByteHeader(bytes_)) {
+        // No UTF-16 file begins so, whatever a zero byte in a rule made the
+        // detector guess: it is the form this program writes.
+        wholeDecoded_ = false;
+        encoding_ = Encodings::UTF8();
+    }
     if (!wholeDecoded_) {
         if (bytes_.substr(0, utf8Mark.size()) == utf8Mark)
             bytes_.remove_prefix(utf8Mark.size());
         crEnds_ = bytes_.find('\r') != std::string_view::npos;
+        crLfEnds_ = crEnds_ && crLfThroughout(bytes_);
     }
 }
 
@@ -119,7 +144,7 @@ std::optional<std::string_view> DictionaryLines::nextRaw(std::string_view text)
         position_ = text.size();
     } else {
         position_ = end + 1;
-        if (crEnds_ && position_ < text.size() && text[position_] == '\n')
+        if (crLfEnds_ && position_ < text.size() && text[position_] == '\n')
             ++position_;
     }
     return line;
@@ -131,6 +156,7 @@ std::optional<std::string> DictionaryLines::next()
         if (!decodedReady_) {
             decoded_ = encoding_->decode(bytes_);
             crEnds_ = decoded_.find('\r') != std::string::npos;
+            crLfEnds_ = crEnds_ && crLfThroughout(decoded_);
             decodedReady_ = true;
         }
         auto line = nextRaw(decoded_);
@@ -197,14 +223,22 @@ std::string serializeDictionary(const DictionaryFrame& frame, const std::vector<
 {
     std::string out = headerLine(frame);
     out += '\r';
+    // The texts are in stored form; one that came in otherwise still holds no
+    // raw CR or TAB here, which would end its line or shift its fields.
+    auto text = [&out](const std::string& t) {
+        if (t.find_first_of("\r\t") == std::string::npos)
+            out += t;
+        else
+            out += toStoredForm(t);
+    };
     for (const DictionaryRule& rule : rules) {
-        out += rule.search;
+        text(rule.search);
         out += '\t';
-        out += rule.replacement;
+        text(rule.replacement);
         out += '\t';
-        out += rule.options;
+        text(rule.options);
         out += '\t';
-        out += rule.comment;
+        text(rule.comment);
         out += '\r';
         yieldStep();
     }

@@ -95,13 +95,17 @@ std::string headerLine(const DictionaryFrame& frame);
 
 // The lines of a dictionary file, decoded to UTF-8.
 //
-// Line ends: a line ends at CR or at CR LF (one line end); a lone LF inside a
-// line is kept. A text that holds no CR at all is read at LF. A final line end
-// adds no line.
+// Line ends: a line ends at CR; in a text whose every CR is followed by LF
+// (written with CR LF line ends) at the pair CR LF. Any other LF is kept as
+// part of its line, so a rule text that begins with LF reads back whole from
+// this program's files. A text that holds no CR at all is read at LF. A final
+// line end adds no line.
 //
 // Encodings: a leading UTF-8 byte-order mark is skipped (the detector has
 // already seen the raw bytes). A UTF-16 file is decoded whole before it is
-// split, so no byte of a UTF-16 unit is taken for a line end; any other file
+// split, so no byte of a UTF-16 unit is taken for a line end; a file guessed
+// as UTF-16 that begins with a header in single bytes is none, and is read as
+// UTF-8 (a zero byte in a rule misleads the detector); any other file
 // is split first and each line decoded on its own, so that a header can
 // switch the rest of the file to UTF-8 (takeUtf8). A line taken as UTF-8 must
 // be valid UTF-8.
@@ -126,6 +130,7 @@ private:
     bool decodedReady_ = false;
     std::string decoded_;
     bool crEnds_ = true;
+    bool crLfEnds_ = false;
     size_t position_ = 0;
 };
 
@@ -148,7 +153,8 @@ struct EditorDictionary {
 EditorDictionary parseDictionary(std::string_view fileBytes, const TextEncodingRef& encoding);
 
 // The file as this program writes it: the header, then every rule, each line
-// ended by CR. The texts are written as they are (they are in stored form).
+// ended by CR. The texts are written as they are (they are in stored form); a
+// raw CR or TAB in one is written in stored form, so no line breaks apart.
 std::string serializeDictionary(const DictionaryFrame& frame, const std::vector<DictionaryRule>& rules);
 
 } // namespace tv

@@ -263,6 +263,8 @@ public:
     // Appends bytes as they are (a byte-order mark).
     void put(std::string_view raw)
     {
+        if (raw.empty())
+            return; // an empty view may hold no address at all
         while (out_.size() - used_ < raw.size())
             grow();
         std::memcpy(out_.data() + used_, raw.data(), raw.size());

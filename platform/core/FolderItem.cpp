@@ -1,6 +1,7 @@
 #include "platform/core/FolderItem.h"
 
 #include "platform/core/Errors.h"
+#include "platform/core/FileCalls.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
 
@@ -71,9 +72,19 @@ std::string readAttribute(const std::string& path, const char* name)
 
 std::string sniffType(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is opened: opening a pipe waits for a writer, and
+    // opening a device may do anything. Not waiting even then, should the
+    // entry change between the test and the open.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
     char buffer[32];
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     ::close(fd);
@@ -193,6 +204,20 @@ bool FolderItem::isSymlink() const
     return ::lstat(path().c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool FolderItem::isRegularFile() const
+{
+    struct stat st;
+    return ::stat(path().c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<unsigned> FolderItem::permissionBits() const
+{
+    struct stat st;
+    if (::stat(path().c_str(), &st) != 0)
+        return std::nullopt;
+    return static_cast<unsigned>(st.st_mode & 0777);
+}
+
 int64_t FolderItem::fileLength() const
 {
     struct stat st;
@@ -243,8 +268,9 @@ std::vector<FolderItem> FolderItem::children() const
             std::string_view entry(e->d_name);
             if (entry == "." || entry == "..")
                 continue;
-            // Resource-fork copies that other systems leave beside files.
-            if (entry.substr(0, 2) == "._")
+            // Resource-fork copies that other systems leave beside files, and
+            // the temporary file of a write that never finished.
+            if (entry.substr(0, 2) == "._" || isSafeWriteTemporaryName(entry))
                 continue;
             std::string full = joinPath(folder, entry);
             struct stat st;
@@ -322,7 +348,8 @@ std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const
 
 std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile() const
 {
-    { BinaryStream create(path(), true, true); create.setLength(0); }
+    // Nothing is touched before Close, which writes the whole text through
+    // the safe writer: a file of that name stays whole should it fail.
     return std::make_unique<TextOutputStream>(path());
 }
 
@@ -365,78 +392,170 @@ bool FolderItem::operator==(const FolderItem& other) const
     return d_->path == other.d_->path;
 }
 
-void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType,
-    std::string_view macCreator)
+namespace {
+
+constexpr std::string_view kTemporarySuffix = ".tvsave";
+
+std::string folderOf(const std::string& path)
 {
-    std::string path = target.path();
-    // Replace the file a link names, not the link.
-    if (target.isSymlink()) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved))
-            path = resolved;
-        else {
-            char link[PATH_MAX];
-            ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
-            if (n <= 0)
-                throw IOException("cannot follow link " + path, errno);
-            std::string to(link, static_cast<size_t>(n));
-            path = to[0] == '/' ? to : path.substr(0, path.rfind('/') + 1) + to;
-        }
-    }
     size_t slash = path.rfind('/');
-    std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    std::string name = path.substr(slash + 1);
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    std::vector<char> templ(temp.begin(), temp.end());
-    templ.push_back('\0');
-    int fd = ::mkstemp(templ.data());
-    if (fd < 0)
-        throw IOException("cannot create a temporary file beside " + path, errno);
-    std::string tempPath(templ.data());
-    auto fail = [&](const char* what) {
-        int e = errno;
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-        throw IOException(std::string(what) + " " + path, e);
-    };
-    // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat st;
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The path a write to `path` replaces: the path itself, or the file that a
+// link at that name leads to, one link at a time. A link is followed only
+// when it belongs to the user or stands in a folder that is not shared
+// (sticky and writable by everyone, as /tmp): there another user's link
+// would make the write land on any file the user may write.
+std::string replacedPath(std::string path)
+{
+    for (int hops = 0;; ++hops) {
+        struct stat link;
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return path;
+        if (hops == 40)
+            throw IOException("too many links at " + path, ELOOP);
+        if (link.st_uid != ::geteuid()) {
+            struct stat folder;
+            if (::stat(folderOf(path).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX)
+                && (folder.st_mode & S_IWOTH))
+                throw IOException("will not follow another user's link in a shared folder: " + path, EACCES);
+        }
+        char to[PATH_MAX];
+        ssize_t n = ::readlink(path.c_str(), to, sizeof to - 1);
+        if (n <= 0)
+            throw IOException("cannot follow link " + path, errno);
+        std::string next(to, static_cast<size_t>(n));
+        path = next[0] == '/' ? next : joinPath(folderOf(path), next);
     }
-    if (::fchmod(fd, mode) != 0)
-        fail("cannot set permissions for");
+}
+
+// Creates the temporary file beside the target. One left by a write that
+// never finished (the program was killed) is the user's own regular file of
+// that name: it goes. Anything else of that name stays, and the write fails.
+int createTemporary(FileCalls& calls, const std::string& temp)
+{
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = calls.open(temp.c_str(), flags, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        struct stat st;
+        if (::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && calls.unlink(temp.c_str()) == 0)
+            fd = calls.open(temp.c_str(), flags, 0600);
+        else
+            errno = EEXIST;
+    }
+    if (fd < 0)
+        throw IOException("cannot create the temporary file " + temp, errno);
+    return fd;
+}
+
+mode_t currentUmask()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+std::string safeWriteTemporaryName(std::string_view name)
+{
+    // Cut where "." + name + suffix would be longer than a file name may be.
+    const size_t room = NAME_MAX - 1 - kTemporarySuffix.size();
+    std::string out = ".";
+    out += name.substr(0, std::min(name.size(), room));
+    out += kTemporarySuffix;
+    return out;
+}
+
+bool isSafeWriteTemporaryName(std::string_view name)
+{
+    return name.size() > 1 + kTemporarySuffix.size() && name.front() == '.'
+        && name.substr(name.size() - kTemporarySuffix.size()) == kTemporarySuffix;
+}
+
+void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType,
+    std::string_view macCreator, std::optional<unsigned> newFilePermissions)
+{
+    const std::string path = replacedPath(target.path());
+    struct stat old;
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        throw IOException("cannot open " + path + " for writing", errno);
+    if (exists) {
+        if (!S_ISREG(old.st_mode))
+            throw IOException("cannot open " + path + " for writing: it is no file",
+                S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+        // A file the user made read-only is not replaced behind his back,
+        // although the folder would let the rename through; no write bit at
+        // all counts as read-only for the superuser too.
+        if (::access(path.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)
+            throw IOException("cannot open " + path + " for writing", EACCES);
+    }
+    const std::string folder = folderOf(path);
+    const std::string temp = joinPath(folder, safeWriteTemporaryName(path.substr(path.rfind('/') + 1)));
+
+    FileCalls& calls = fileCalls();
+    const int fd = createTemporary(calls, temp);
+    auto fail = [&](const std::string& what, int error) {
+        calls.close(fd);
+        calls.unlink(temp.c_str());
+        throw IOException(what + " " + path, error);
+    };
+    // The old file's owner and permissions, as far as the user may give
+    // them; a new file those asked for (a proofread copy its source's), else
+    // the usual ones, both within the umask.
+    mode_t mode;
+    if (exists) {
+        calls.fchown(fd, old.st_uid, old.st_gid); // only where the user may; no failure
+        mode = old.st_mode & 07777;
+    } else {
+        mode = (newFilePermissions ? static_cast<mode_t>(*newFilePermissions) & 0777 : 0666) & ~currentUmask();
+    }
+    if (calls.fchmod(fd, mode) != 0)
+        fail("cannot set permissions for", errno);
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = calls.write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail("cannot write");
+            fail("cannot write", errno);
         }
+        if (n == 0)
+            fail("cannot write", EIO);
         done += static_cast<size_t>(n);
     }
-    // A file system without extended attributes keeps no codes; that is no failure.
-    if (!macType.empty())
-        ::fsetxattr(fd, kTypeAttribute, macType.data(), macType.size(), 0);
-    if (!macCreator.empty())
-        ::fsetxattr(fd, kCreatorAttribute, macCreator.data(), macCreator.size(), 0);
-    if (::fsync(fd) != 0)
-        fail("cannot flush");
-    if (::close(fd) != 0) {
+    // A file system without extended attributes keeps no codes; that is no
+    // failure. Any other failure to keep them is.
+    auto code = [&](const char* attribute, std::string_view value) {
+        if (value.empty() || calls.fsetxattr(fd, attribute, value.data(), value.size()) == 0)
+            return;
+        if (errno != ENOTSUP) // the same value as EOPNOTSUPP here
+            fail("cannot store the codes of", errno);
+    };
+    code(kTypeAttribute, macType);
+    code(kCreatorAttribute, macCreator);
+    // The data is on the disk before the name is.
+    if (calls.fsync(fd) != 0)
+        fail("cannot flush", errno);
+    if (calls.close(fd) != 0) {
         int e = errno;
-        ::unlink(tempPath.c_str());
+        calls.unlink(temp.c_str());
         throw IOException("cannot close " + path, e);
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (calls.rename(temp.c_str(), path.c_str()) != 0) {
         int e = errno;
-        ::unlink(tempPath.c_str());
+        calls.unlink(temp.c_str());
         throw IOException("cannot replace " + path, e);
+    }
+    // And the new name is on the disk too. The file has been replaced by now,
+    // so a folder that cannot be synced is no failure of the write.
+    int dir = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (dir >= 0) {
+        calls.fsync(dir);
+        calls.close(dir);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,10 @@ public:
     // A folder, or a link to one.
     bool Directory() const;
     bool isSymlink() const;
+    // A regular file (no folder, pipe, device or socket), or a link to one.
+    bool isRegularFile() const;
+    // The permission bits (rwx for owner, group, others); none when missing.
+    std::optional<unsigned> permissionBits() const;
     int64_t fileLength() const;
 
     // The entry of that name in this folder, existing or not: the exact name
@@ -56,7 +61,7 @@ public:
     static bool isPlainName(std::string_view name);
 
     // The folder's entries sorted by name in code-point order, skipping "._"
-    // copies and dangling links. Count takes a fresh listing; Item(i) (from 1)
+    // copies, dangling links and the safe writer's temporary files. Count takes a fresh listing; Item(i) (from 1)
     // reads the listing Count took last.
     int Count() const;
     FolderItem Item(int index) const;
@@ -77,7 +82,10 @@ public:
     // Removes the file or the empty folder.
     void Delete() const;
 
-    // Streams; each raises IOException when the file cannot be opened.
+    // Streams; each raises IOException when the file cannot be opened (a
+    // folder, a pipe or a device is never opened). A text output stream
+    // writes its file whole on Close, through writeFileSafely; the binary
+    // streams write in place and are not for the user's documents.
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;
     std::unique_ptr<TextOutputStream> CreateTextFile() const;
     std::unique_ptr<BinaryStream> OpenAsBinaryFile(bool writable) const;
@@ -99,13 +107,27 @@ private:
     std::shared_ptr<Data> d_;
 };
 
-// Writes bytes to a file so that a failure never leaves a truncated file: a
-// temporary file whose name begins with "." is written in the same folder,
-// flushed, and renamed over the target. A target that is a symbolic link is
-// followed, and the file it names is replaced. Type and creator codes, when
-// given, are set on the new file before it takes the old one's place. Raises
-// IOException on failure, leaving the old file whole.
+// Writes bytes to a file so that a failure never leaves a damaged or
+// shortened one. The bytes go to a temporary file in the same folder
+// (safeWriteTemporaryName), which gets the old file's owner and permissions
+// (a new file: newFilePermissions within the umask, else the usual ones) and
+// the type and creator codes when given, is flushed to the disk, and only
+// then takes the target's name; the folder is synced after. A temporary file
+// of that name left by a write that never finished is removed first.
+//
+// A link at the target's name is followed, and the file it names replaced,
+// unless it belongs to another user and stands in a shared folder (sticky and
+// writable by everyone). Raises IOException, leaving the old file whole and no
+// temporary file, when the target cannot be opened for writing (it is no
+// regular file, it is read-only, or such a link), when the temporary file
+// cannot be made, and when any step fails.
 void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType = {},
-    std::string_view macCreator = {});
+    std::string_view macCreator = {}, std::optional<unsigned> newFilePermissions = std::nullopt);
+
+// The name of the temporary file that writeFileSafely writes for a file of
+// that name: "." + name + ".tvsave", the name cut to fit.
+std::string safeWriteTemporaryName(std::string_view name);
+// Whether a file name is such a temporary file's.
+bool isSafeWriteTemporaryName(std::string_view name);
 
 } // namespace tv

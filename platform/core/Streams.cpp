@@ -12,12 +12,20 @@ namespace tv {
 
 BinaryStream::BinaryStream(const std::string& path, bool writable, bool create) : path_(path)
 {
-    int flags = O_CLOEXEC | (writable ? O_RDWR : O_RDONLY);
+    // Without waiting: opening a pipe would wait for its other end.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (writable ? O_RDWR : O_RDONLY);
     if (create)
         flags |= O_CREAT;
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0)
         throw IOException("cannot open " + path, errno);
+    // Only a regular file: a pipe or a device has no end to read to.
+    struct stat st;
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw IOException("cannot open " + path + ": it is no file", EINVAL);
+    }
 }
 
 BinaryStream::~BinaryStream()
@@ -140,8 +148,7 @@ void TextOutputStream::Close()
     if (closed_)
         return;
     closed_ = true;
-    if (!buffer_.empty())
-        writeFileSafely(FolderItem::fromPath(path_), buffer_);
+    writeFileSafely(FolderItem::fromPath(path_), buffer_);
 }
 
 } // namespace tv

@@ -9,7 +9,8 @@ namespace tv {
 
 class BinaryStream {
 public:
-    // Opens the file; raises IOException on failure.
+    // Opens the file; raises IOException on failure, and for anything but a
+    // regular file (which it never waits for).
     BinaryStream(const std::string& path, bool writable, bool create);
     ~BinaryStream();
     BinaryStream(const BinaryStream&) = delete;
@@ -52,7 +53,8 @@ private:
     LineEnds ends_;
 };
 
-// Collects text and writes it to its file on Close (through a safe rename).
+// Collects text and writes it to its file on Close, whole, through
+// writeFileSafely (an empty text gives an empty file).
 class TextOutputStream {
 public:
     explicit TextOutputStream(std::string path) : path_(std::move(path)) {}

@@ -144,7 +144,8 @@ void writeOutput(const FolderItem& target, const FolderItem& source, std::string
 {
     const std::string type = source.MacType();
     const std::string creator = prefCreator.empty() ? source.MacCreator() : prefCreator;
-    writeFileSafely(target, bytes, type, creator);
+    // A new output is no more readable than its source.
+    writeFileSafely(target, bytes, type, creator, source.permissionBits());
 }
 
 } // namespace tv

@@ -40,10 +40,10 @@ std::string outputName(std::string_view displayName, std::string_view expanded);
 // existing folder, or a name that cannot be a file name.
 FolderItem outputTarget(const AppState& app, const FolderItem& source, const std::string& name);
 
-// Writes the bytes to the target through a temporary file renamed over it,
-// which carries the source's type and the creator (App.prefCreator, else the
-// source's) before it takes the target's place. Raises IOException when the write fails; the old file, if any,
-// stays whole.
+// Writes the bytes to the target through writeFileSafely: the file carries the
+// source's type and the creator (App.prefCreator, else the source's), and a
+// new one the source's permission bits. Raises IOException when the write
+// fails; the old file, if any, stays whole.
 void writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
                  const std::string& prefCreator);
 

@@ -277,6 +277,22 @@ private slots:
         QCOMPARE(target.MacType(), std::string("TEXT"));
         QCOMPARE(QString::fromStdString(target.MacCreator()), expectedCreator);
     }
+
+    void saveClipboardFailureIsSaid()
+    {
+        // A file the user made read-only is not replaced, and the command says
+        // so rather than ending without a word.
+        Program p;
+        p.seam.clipboard = std::string("新しい内容");
+        FolderItem target = p.item("読み取り専用.txt");
+        writeFile(target.path(), "古い内容");
+        ::chmod(target.path().c_str(), 0444);
+        p.seam.saveAnswers.push_back(target);
+        p.app->_saveClip_Action();
+        QCOMPARE(p.seam.messages, std::vector<std::string> {"ファイルの保存ができませんでした。"});
+        QCOMPARE(readFile(target.path()), std::string("古い内容"));
+        QCOMPARE(p.passes, 0);
+    }
 };
 
 QTEST_MAIN(TestEvents)

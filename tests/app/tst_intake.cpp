@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -120,6 +121,34 @@ private slots:
         s.openFolder(FolderItem::fromPath(root));
         // Folders are walked, never queued, whatever their names.
         QCOMPARE(queuedNames(s, root), (QStringList {"a.txt", "b/inner/y.text", "b/x.txt", "c.htm", "folder.txt/z.txt"}));
+    }
+
+    void onlyRegularFilesAreInput()
+    {
+        // A pipe, links to devices and a device node, named as input files:
+        // neither queued by the walk nor accepted by the filter, and never
+        // opened (the pipe would wait for a writer for ever).
+        tv::test::HangGuard guard;
+        QTemporaryDir dir(fixture());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/a.txt");
+        ::mkfifo((root + "/pipe.txt").c_str(), 0666);
+        QVERIFY(::symlink("/dev/zero", (root + "/zero.txt").c_str()) == 0);
+        QVERIFY(::symlink("/dev/null", (root + "/null.txt").c_str()) == 0);
+        QVERIFY(::symlink("a.txt", (root + "/link.txt").c_str()) == 0);
+        ::mknod((root + "/device.txt").c_str(), S_IFCHR | 0666, makedev(1, 3)); // where we may
+        writeFile(root + "/" + safeWriteTemporaryName("b.txt"), "cut short");
+        ::setxattr((root + "/" + safeWriteTemporaryName("b.txt")).c_str(), "user.tesvora.type", "TEXT", 4, 0);
+        AppState s;
+        s.setDefaultSettings();
+        s.openFolder(FolderItem::fromPath(root));
+        QCOMPARE(queuedNames(s, root), (QStringList {"a.txt", "link.txt"}));
+        for (const char* name : {"pipe.txt", "zero.txt", "null.txt", "device.txt"})
+            QVERIFY2(!s.fileFilter(FolderItem::fromPath(root + "/" + name)), name);
+        // A folder is walked by its callers, never accepted as a file; a file
+        // that is gone still is, by its name.
+        QVERIFY(!s.fileFilter(FolderItem::fromPath(root)));
+        QVERIFY(s.fileFilter(FolderItem::fromPath(root + "/gone.txt")));
     }
 
     void walkEndsOnLinksThatLoop()

@@ -169,11 +169,20 @@ private slots:
         AppState s;
         s.readPreferences();
         s.prefCreator = "XXXX";
-        // A folder where the temporary file would go makes the rename fail.
-        qputenv("XDG_CONFIG_HOME", QByteArray("/proc/no-such-folder"));
+        // A folder in the temporary file's place: it cannot be made beside the
+        // real one, whoever runs the test.
+        const std::string temp = config_.path().toStdString() + "/" + safeWriteTemporaryName("Tesvora Prefs");
+        ::mkdir(temp.c_str(), 0777);
+        writeFile(temp + "/keep", "kept");
         s.doPrefSave(); // reports nothing
-        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
         QCOMPARE(readFile(prefsPath()), kDefaults);
+        QCOMPARE(readFile(temp + "/keep"), std::string("kept"));
+        ::unlink((temp + "/keep").c_str());
+        ::rmdir(temp.c_str());
+        // Once it can be made, the same save goes through.
+        s.doPrefSave();
+        QVERIFY(readFile(prefsPath()).find("\rXXXX\r") != std::string::npos);
+        QCOMPARE(tv::test::folderEntries(config_.path().toStdString()), std::vector<std::string> {"Tesvora Prefs"});
     }
 
     void unreadableFileGivesDefaults()

@@ -246,6 +246,19 @@ private slots:
         QCOMPARE(texts(a, "dicList"), (QStringList {"folder.dict", "plain", "words.dict"}));
     }
 
+    void saveCutShortIsNotListed()
+    {
+        // What a kill during a save leaves beside the dictionary: a
+        // dictionary by its content, but never one of the menu's.
+        Start s;
+        s.prepareDictionaries({"新規辞書.dict"});
+        writeFile(s.dict() + "/" + safeWriteTemporaryName("新規辞書.dict"), "Tesvora Dictionary,1,2,3,4,UTF8\ra\tb\r");
+        App a;
+        a.Event_Open();
+        QCOMPARE(texts(a, "dicList"), QStringList {"新規辞書.dict"});
+        QCOMPARE(a.dicMenuNo, 1);
+    }
+
     void twelveDictionaries()
     {
         Start s;

@@ -81,6 +81,7 @@ private slots:
     void ruleOptions();
     void storedForm();
     void writerBytes();
+    void writerKeepsEachRuleOnItsLine();
     void roundTrip();
     void emptyFileSavedAgain();
 };
@@ -154,6 +155,9 @@ void TestDictionaryFormat::readers_data()
     QTest::newRow("lone LF kept") << QByteArray("a\nb\tc\rd\te\n\r") << QByteArray("UTF-8")
                                   << QByteArray("a<LF>b|c|--------|\nd|e<LF>|--------|") << QByteArray("none") << 0
                                   << QByteArray("a<LF>b|c||\nd|e<LF>||");
+    QTest::newRow("CR LF only where every CR has its LF") << QByteArray("a\tb\r\nc\td\r") << QByteArray("UTF-8")
+                                                         << QByteArray("a|b|--------|\n<LF>c|d|--------|")
+                                                         << QByteArray("none") << 0 << QByteArray("a|b||\n<LF>c|d||");
     QTest::newRow("no final line end") << QByteArray("a\tb\rc\td") << QByteArray("UTF-8")
                                        << QByteArray("a|b|--------|\nc|d|--------|") << QByteArray("none") << 0
                                        << QByteArray("a|b||\nc|d||");
@@ -189,6 +193,12 @@ void TestDictionaryFormat::readers_data()
     QTest::newRow("UTF-16LE with mark") << QByteArray::fromHex("fffe0c302168636b0d300900a48a8a300d00")
                                         << QByteArray("UTF-16LE+BOM") << QByteArray("「校正」|誤り|--------|")
                                         << QByteArray("none") << 0 << QByteArray("「校正」|誤り||");
+    // A zero byte in a rule of a file this program wrote makes the detector
+    // guess UTF-16; the header in single bytes says otherwise.
+    QTest::newRow("header in single bytes over a UTF-16 guess")
+        << header + QByteArray("校正\t誤り\0\r", 15) << QByteArray("UTF-16LE")
+        << QByteArray("校正|誤り\0|--------|", 24) << QByteArray("10,20,300,400") << 0
+        << QByteArray("校正|誤り\0||", 16);
     QTest::newRow("UTF-16BE, UTF8 header changes nothing")
         << QByteArray::fromHex("0054006500730076006f00720061002000440069006300740069006f006e006100720079"
                                "002c0031002c0032002c0033002c0034002c0055005400460038000d682100090078000d")
@@ -295,6 +305,18 @@ void TestDictionaryFormat::writerBytes()
                         "a\\rb\tc\nd\t--------\t\r"));
 }
 
+void TestDictionaryFormat::writerKeepsEachRuleOnItsLine()
+{
+    // Texts that came in with a raw CR or TAB are written in stored form.
+    const std::vector<DictionaryRule> rules = {{"a\rb", "c\td", "--------", "\r"}};
+    const std::string bytes = serializeDictionary({1, 2, 3, 4}, rules);
+    QCOMPARE(QByteArray::fromStdString(bytes),
+             QByteArray("Tesvora Dictionary,1,2,3,4,UTF8\ra\\rb\tc\\td\t--------\t\\r\r"));
+    const EditorDictionary read = parseDictionary(bytes, Encodings::UTF8());
+    QCOMPARE(read.rules.size(), size_t(1));
+    QCOMPARE(read.rules[0], (DictionaryRule {"a\\rb", "c\\td", "--------", "\\r"}));
+}
+
 void TestDictionaryFormat::roundTrip()
 {
     const DictionaryFrame frame{100, 100, 573, 502};
@@ -303,6 +325,9 @@ void TestDictionaryFormat::roundTrip()
         {"", "", "--------", ""},
         {"a\\rb", "c\nd", "*-*-", "x y,z"},
         {"Tesvora Dictionary,1,2,3,4,UTF8", "header-like", "--------", ""},
+        // An LF right after the line end before it is no part of that end.
+        {"\nbegins with LF", "\n\n", "--------", "ends with LF\n"},
+        {"\n", "", "--------", ""},
     };
     const std::string bytes = serializeDictionary(frame, rules);
     EditorDictionary read = parseDictionary(bytes, Encodings::UTF8());

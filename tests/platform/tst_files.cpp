@@ -10,11 +10,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace tv;
+using tv::test::folderEntries;
 using tv::test::readFile;
 using tv::test::writeFile;
 
@@ -30,6 +33,19 @@ QString fixtureRoot()
 }
 
 
+
+// Entries that are no regular file, each named as an input file would be: a
+// pipe, links to two devices, and a device node where we may make one.
+std::vector<std::string> specialFiles(const std::string& root)
+{
+    std::vector<std::string> names {"pipe.txt", "zero.txt", "null.txt"};
+    ::mkfifo((root + "/pipe.txt").c_str(), 0666);
+    ::symlink("/dev/zero", (root + "/zero.txt").c_str());
+    ::symlink("/dev/null", (root + "/null.txt").c_str());
+    if (::mknod((root + "/device.txt").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        names.push_back("device.txt");
+    return names;
+}
 
 bool xattrsWork(const std::string& folder)
 {
@@ -191,7 +207,126 @@ private slots:
         writeFileSafely(FolderItem::fromPath(root + "/f"), "short");
         QCOMPARE(readFile(root + "/f"), std::string("short"));
         // No temporary file stays behind.
-        QCOMPARE(FolderItem::fromPath(root).Count(), 1);
+        QCOMPARE(folderEntries(root), std::vector<std::string> {"f"});
+    }
+
+    void newFilePermissions_data()
+    {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("the usual ones") << -1 << 022 << 0644;
+        QTest::newRow("a private source's") << 0600 << 022 << 0600;
+        QTest::newRow("within the umask") << 0666 << 077 << 0600;
+        QTest::newRow("permission bits only") << 04755 << 022 << 0755;
+    }
+    void newFilePermissions()
+    {
+        QFETCH(int, asked);
+        QFETCH(int, umask);
+        QFETCH(int, mode);
+        QTemporaryDir dir(fixtureRoot());
+        const std::string path = dir.path().toStdString() + "/new";
+        const mode_t saved = ::umask(static_cast<mode_t>(umask));
+        writeFileSafely(FolderItem::fromPath(path), "x", {}, {},
+            asked < 0 ? std::nullopt : std::optional<unsigned>(static_cast<unsigned>(asked)));
+        ::umask(saved);
+        struct stat st;
+        QCOMPARE(::stat(path.c_str(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(FolderItem::fromPath(path).permissionBits().value_or(0), unsigned(mode));
+        QVERIFY(!FolderItem::fromPath(path + "-missing").permissionBits());
+    }
+
+    void temporaryNames()
+    {
+        QCOMPARE(safeWriteTemporaryName("新規辞書.dict"), std::string(".新規辞書.dict.tvsave"));
+        QVERIFY(isSafeWriteTemporaryName(safeWriteTemporaryName("Tesvora Prefs")));
+        // The longest name still gives a name the file system takes.
+        const std::string longest(NAME_MAX, 'n');
+        QCOMPARE(safeWriteTemporaryName(longest).size(), size_t(NAME_MAX));
+        QVERIFY(isSafeWriteTemporaryName(safeWriteTemporaryName(longest)));
+        for (const char* other : {".bashrc", ".tvsave", "a.tvsave", ".a.dict.AbC123", "memo.txt"})
+            QVERIFY2(!isSafeWriteTemporaryName(other), other);
+
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/" + longest, "old");
+        writeFileSafely(FolderItem::fromPath(root + "/" + longest), "new");
+        QCOMPARE(readFile(root + "/" + longest), std::string("new"));
+        QCOMPARE(folderEntries(root), std::vector<std::string> {longest});
+    }
+
+    void listingsHideTemporaryFiles()
+    {
+        // What a write cut short by a kill leaves: never listed, so never
+        // taken for a dictionary or an input file.
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/a.dict");
+        writeFile(root + "/" + safeWriteTemporaryName("a.dict"), "Tesvora Dictionary,1,2,3,4,UTF8\r");
+        writeFile(root + "/.hidden");
+        FolderItem folder = FolderItem::fromPath(root);
+        QCOMPARE(folder.Count(), 2);
+        QCOMPARE(folder.Item(1).Name(), std::string(".hidden"));
+        QCOMPARE(folder.Item(2).Name(), std::string("a.dict"));
+    }
+
+    void textOutputStreamWritesOnClose()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/t", "old");
+        auto out = FolderItem::fromPath(root + "/t").CreateTextFile();
+        // Nothing is touched before Close.
+        QCOMPARE(readFile(root + "/t"), std::string("old"));
+        out->WriteLine("new");
+        out->Close();
+        QCOMPARE(readFile(root + "/t"), std::string("new\r"));
+        // An empty text makes an empty file.
+        FolderItem::fromPath(root + "/empty").CreateTextFile()->Close();
+        QCOMPARE(folderEntries(root), (std::vector<std::string> {"empty", "t"}));
+        QCOMPARE(readFile(root + "/empty"), std::string());
+    }
+
+    void specialFilesAreNeverOpened()
+    {
+        tv::test::HangGuard guard;
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        for (const std::string& name : specialFiles(root)) {
+            FolderItem item = FolderItem::fromPath(root + "/" + name);
+            QVERIFY2(item.Exists() && !item.isRegularFile(), name.c_str());
+            // The type sniff does not wait on a pipe, nor read a device.
+            QCOMPARE(item.MacType(), std::string());
+            QVERIFY_THROWS_EXCEPTION(IOException, item.readAll());
+            QVERIFY_THROWS_EXCEPTION(IOException, item.OpenAsBinaryFile(false));
+            QVERIFY_THROWS_EXCEPTION(IOException, item.OpenAsTextFile());
+            // Nor is one replaced by a write.
+            QVERIFY_THROWS_EXCEPTION(IOException, writeFileSafely(item, "x"));
+            QVERIFY2(FolderItem::fromPath(root + "/" + name).Exists(), name.c_str());
+        }
+        QVERIFY_THROWS_EXCEPTION(IOException, FolderItem::fromPath(root).readAll());
+        writeFile(root + "/plain.txt", "plain");
+        QVERIFY(FolderItem::fromPath(root + "/plain.txt").isRegularFile());
+        QVERIFY(!FolderItem::fromPath(root + "/missing").isRegularFile());
+        QCOMPARE(FolderItem::fromPath(root + "/plain.txt").readAll(), std::string("plain"));
+    }
+
+    void readOnlyFileIsNotReplaced()
+    {
+        QTemporaryDir dir(fixtureRoot());
+        std::string root = dir.path().toStdString();
+        writeFile(root + "/ro", "kept");
+        ::chmod((root + "/ro").c_str(), 0444);
+        try {
+            writeFileSafely(FolderItem::fromPath(root + "/ro"), "new");
+            QFAIL("a read-only file was replaced");
+        } catch (const IOException& e) {
+            QCOMPARE(e.errorNumber(), EACCES);
+        }
+        QCOMPARE(readFile(root + "/ro"), std::string("kept"));
+        QCOMPARE(folderEntries(root), std::vector<std::string> {"ro"});
     }
 
     void safeWriteFollowsLinks()
@@ -214,7 +349,7 @@ private slots:
         writeFile(root + "/target/keep", "kept");
         QVERIFY_THROWS_EXCEPTION(IOException, writeFileSafely(FolderItem::fromPath(root + "/target"), "x"));
         QCOMPARE(readFile(root + "/target/keep"), std::string("kept"));
-        QCOMPARE(FolderItem::fromPath(root).Count(), 1);
+        QCOMPARE(folderEntries(root), std::vector<std::string> {"target"});
         // A folder that does not exist.
         QVERIFY_THROWS_EXCEPTION(IOException, writeFileSafely(FolderItem::fromPath(root + "/no/such"), "x"));
     }

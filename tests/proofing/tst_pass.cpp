@@ -13,6 +13,7 @@
 #include "support/TestServices.h"
 
 #include "support/EncodingNames.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,6 +109,10 @@ private slots:
     void savingFailures();
     void saveOverTheInputIsSafe();
     void failedWriteCountsNothing();
+    void outputIsNoMoreReadableThanItsSource_data();
+    void outputIsNoMoreReadableThanItsSource();
+    void noRegularFileEndsThePass_data();
+    void noRegularFileEndsThePass();
     void clipboard_data();
     void clipboard();
     void endStepsAlwaysRun();
@@ -848,6 +853,60 @@ void TestPass::failedWriteCountsNothing()
     QCOMPARE(pass->savedCount(), 0);
     QCOMPARE(view_->notices.back().message, "校正箇所はありませんでした。");
     QCOMPARE(QDir(QString::fromStdString(inDir_)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestPass::outputIsNoMoreReadableThanItsSource_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("private") << 0600 << 0600;
+    QTest::newRow("group may read") << 0640 << 0640;
+    QTest::newRow("everyone may read") << 0644 << 0644;
+    QTest::newRow("within the umask") << 0666 << 0644;
+}
+
+void TestPass::outputIsNoMoreReadableThanItsSource()
+{
+    QFETCH(int, source);
+    QFETCH(int, mode);
+    writeDictionary({{"x", "y", "", ""}});
+    FolderItem src = input("memo.txt", "x");
+    ::chmod(src.path().c_str(), static_cast<mode_t>(source));
+    const mode_t saved = ::umask(022);
+    run();
+    ::umask(saved);
+    struct stat st;
+    QCOMPARE(::stat(output("memo[fixed].txt").c_str(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+    QCOMPARE(q(readBytes(output("memo[fixed].txt"))), QByteArray("y"));
+}
+
+void TestPass::noRegularFileEndsThePass_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("pipe") << "pipe";
+}
+
+void TestPass::noRegularFileEndsThePass()
+{
+    // Queued as a path arrives from outside: the intake reads no device
+    // without end and waits on no pipe; the pass ends with its message.
+    QFETCH(QString, kind);
+    tv::test::HangGuard guard;
+    writeDictionary({{"x", "y", "", ""}});
+    const std::string path = inDir_ + "/special.txt";
+    if (kind == "zero")
+        QVERIFY(::symlink("/dev/zero", path.c_str()) == 0);
+    else
+        QVERIFY(::mkfifo(path.c_str(), 0666) == 0);
+    app_->dropItem.push_back(FolderItem::fromPath(path));
+    input("after.txt", "x");
+    auto pass = run();
+    QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+    QCOMPARE(pass->filesDone(), 0);
+    QVERIFY(app_->dropItem.empty());
+    QVERIFY(!exists(output("special[fixed].txt")));
 }
 
 void TestPass::clipboard_data()
