@@ -152,7 +152,8 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
     ui_.replaceField = bindControl<QPlainTextEdit>(w, "replaceField");
     ui_.checkTextBox = bindControl<QPlainTextEdit>(w, "checkTextBox");
 
-    ui_.grepProgress->setRange(0, 0);
+    // Maximum 0 shows as an empty bar (see flush).
+    ui_.grepProgress->setRange(0, 1);
     ui_.grepProgress->setValue(0);
     ui_.replaceField->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ui_.replaceField->hide();
@@ -460,11 +461,15 @@ void grepWindow::flush()
         p.title.reset();
     }
     if (QProgressBar* bar = ui_.grepProgress) {
-        // The range first, so that a value beyond the old maximum holds.
-        if (bar->maximum() != p.maximum)
-            bar->setRange(0, p.maximum);
-        if (bar->value() != p.value)
-            bar->setValue(p.value);
+        // Maximum 0 (no rule count yet) is an empty bar: Qt would show its
+        // busy animation for a range of 0 to 0, as if work went on. The
+        // range first, so that a value beyond the old maximum holds.
+        const int maximum = p.maximum > 0 ? p.maximum : 1;
+        const int value = p.maximum > 0 ? p.value : 0;
+        if (bar->maximum() != maximum)
+            bar->setRange(0, maximum);
+        if (bar->value() != value)
+            bar->setValue(value);
     }
     auto label = [](QLabel* l, const std::string& text) {
         if (l) {
@@ -550,8 +555,8 @@ int grepWindow::progressValue()
 int grepWindow::progressMaximum()
 {
     flush();
-    QProgressBar* bar = ui_.grepProgress;
-    return bar ? bar->maximum() : pending_->maximum;
+    // The maximum as written, 0 included.
+    return pending_->maximum;
 }
 
 std::string grepWindow::searchText()
