@@ -4,7 +4,9 @@
 #include "app/ui/App.h"
 
 #include "app/core/DictionaryFolder.h"
-
+#include "encoding/core/JudgedText.h"
+#include "encoding/core/detectKanji.h"
+#include "platform/core/Errors.h"
 #include "platform/core/Services.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
@@ -14,19 +16,10 @@ namespace tv {
 
 namespace {
 
-// Bytes shown as text: what is not UTF-8 becomes U+FFFD, as elsewhere on the
-// desktop.
-std::string asDisplayedText(const std::string& bytes)
-{
-    if (isValidUtf8(bytes))
-        return bytes;
-    std::string out;
-    out.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size())
-        appendCodePoint(out, nextCodePoint(bytes, i));
-    return out;
-}
+// What the clipboard command says of a file whose bytes do not read as text
+// in the encoding they were judged to be in.
+const char* const kClipUnreadable = "クリップボードに読み込めませんでした。";
+const char* const kClipUnreadableWhy = "ファイルの文字コードを変換できません。";
 
 } // namespace
 
@@ -157,11 +150,21 @@ bool App::_openclip_Action()
     FolderItem f = services().getOpenFolderItem("special/any");
     if (!f || !fileFilter(f))
         return false;
+    std::string text;
     try {
-        services().setClipboardText(asDisplayedText(f.readAll()));
+        // Judged and read as a file to proofread is, strictly: the clipboard
+        // holds text, so bytes that do not decode never reach it. Line ends
+        // stay as they are.
+        detectKanji detector;
+        text = decodeJudged(detector, f.readAll(), 1000, TextEvidence::WhereGuessFails).text;
+    } catch (const EncodingException&) {
+        MsgBox(kClipUnreadable, std::string(kClipUnreadableWhy) + "\n" + f.AbsolutePath());
+        return false;
     } catch (...) {
         // A file that cannot be read leaves the clipboard as it was.
+        return false;
     }
+    services().setClipboardText(text);
     return false;
 }
 

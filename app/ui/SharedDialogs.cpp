@@ -34,10 +34,11 @@ QWidget* windowToStandOver()
     return QApplication::activeWindow();
 }
 
-QDialog* makeSheet(const char* className, int width, int height, std::function<void()> escape)
+QDialog* makeSheet(const char* className, const QString& title, int width, int height,
+                   std::function<void()> escape)
 {
     QDialog* dialog = makeDialog(windowToStandOver(), std::move(escape));
-    dialog->setWindowTitle(QStringLiteral("名称未設定"));
+    dialog->setWindowTitle(title);
     dialog->setFixedSize(width, height);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setObjectName(QString::fromUtf8(className));
@@ -100,7 +101,9 @@ bool notifySheet::isShown()
 notifySheet::notifySheet() : Window("notifySheet")
 {
     // Esc goes the way of the window's close, so it releases a waiting worker.
-    QDialog* dialog = makeSheet("notifySheet", 282, 88, [this] {
+    // Titled as the program's message boxes are: the window manager shows
+    // the title bar of a dialog.
+    QDialog* dialog = makeSheet("notifySheet", QStringLiteral("Tesvora"), 282, 88, [this] {
         if (isOpen())
             Close();
     });
@@ -199,7 +202,7 @@ bool isSaveSheet::isShown()
 isSaveSheet::isSaveSheet() : Window("isSaveSheet")
 {
     // Esc is the cancel button.
-    QDialog* dialog = makeSheet("isSaveSheet", 376, 114, [this] {
+    QDialog* dialog = makeSheet("isSaveSheet", QStringLiteral("名称未設定"), 376, 114, [this] {
         if (isOpen())
             cancelButton_Action();
     });

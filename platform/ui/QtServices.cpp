@@ -2,14 +2,19 @@
 
 #include "platform/core/Dispatch.h"
 #include "platform/core/FileTypes.h"
+#include "platform/core/Thread.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QUrl>
+
+#include <memory>
 
 namespace tv {
 
@@ -32,6 +37,49 @@ FolderItem itemFor(const QString& path)
     if (path.isEmpty())
         return {};
     return FolderItem::fromPath(QFile::encodeName(path).toStdString());
+}
+
+// A file dialog, opened without a nested event loop of its own: a pass's
+// worker waits for the answer by letting the event loop run, as it does for
+// a message box; the main side waits in a loop that ends with the dialog.
+// The chosen path, or empty when the dialog was cancelled.
+QString runFileDialog(QFileDialog::AcceptMode accept, QFileDialog::FileMode mode, const QString& caption,
+                      const QString& proposed, const QString& filter)
+{
+    struct Answer {
+        bool done = false;
+        QString path;
+    };
+    auto answer = std::make_shared<Answer>();
+    QPointer<QFileDialog> dialog = new QFileDialog(QApplication::activeWindow(), caption, QString(), filter);
+    dialog->setAcceptMode(accept);
+    dialog->setFileMode(mode);
+    if (mode == QFileDialog::Directory)
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (!proposed.isEmpty())
+        dialog->selectFile(proposed);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(dialog, &QDialog::finished, dialog, [answer, dialog](int result) {
+        if (result == QDialog::Accepted && dialog)
+            answer->path = dialog->selectedFiles().value(0);
+        answer->done = true;
+    });
+    // Closed by any other way (the program quitting): no answer.
+    QObject::connect(dialog, &QObject::destroyed, [answer] { answer->done = true; });
+    dialog->open();
+    if (onWorker()) {
+        while (!answer->done)
+            doEvents(50);
+    } else {
+        QEventLoop loop;
+        QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+        QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+        if (!answer->done)
+            loop.exec();
+    }
+    if (dialog)
+        dialog->deleteLater();
+    return answer->path;
 }
 
 } // namespace
@@ -64,19 +112,19 @@ void QtServices::beep()
 
 FolderItem QtServices::getOpenFolderItem(const std::string& typeName)
 {
-    return itemFor(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
+    return itemFor(runFileDialog(QFileDialog::AcceptOpen, QFileDialog::ExistingFile, QString(), QString(),
         filterFor(typeName)));
 }
 
 FolderItem QtServices::selectFolder(const std::string& prompt)
 {
-    return itemFor(QFileDialog::getExistingDirectory(QApplication::activeWindow(),
-        QString::fromStdString(prompt)));
+    return itemFor(runFileDialog(QFileDialog::AcceptOpen, QFileDialog::Directory,
+        QString::fromStdString(prompt), QString(), QString()));
 }
 
 FolderItem QtServices::getSaveFolderItem(const std::string& typeName, const std::string& defaultName)
 {
-    return itemFor(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+    return itemFor(runFileDialog(QFileDialog::AcceptSave, QFileDialog::AnyFile, QString(),
         QString::fromStdString(defaultName), filterFor(typeName)));
 }
 

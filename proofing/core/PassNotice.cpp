@@ -6,7 +6,7 @@
 namespace tv {
 
 ResultNotice resultNotice(const AppState& app, bool manyFiles, bool changed, int files, int saved,
-                          int replacements)
+                          int replacements, int unsaved)
 {
     ResultNotice notice;
     if (app.prefAlarmType == "none")
@@ -23,6 +23,23 @@ ResultNotice resultNotice(const AppState& app, bool manyFiles, bool changed, int
         return notice;
     }
     notice.kind = ResultNotice::Kind::Sheet;
+    if (!app.isClip && unsaved >= 1) {
+        // Changes were made and thrown away: never "nothing found".
+        const std::string lost = Str(unsaved) + " ファイルは保存できませんでした";
+        if (saved >= 1) {
+            notice.message = "ファイルの校正を行いました。";
+            notice.summary = app.isFastProof
+                ? lost
+                : Str(files) + " ファイル中 " + Str(saved) + " ファイルの " + Str(replacements) +
+                      " ヶ所を校正、" + lost;
+        } else {
+            notice.message = "校正したファイルを保存できませんでした。";
+            notice.summary = Str(files) + " ファイル中 " + lost +
+                             (app.isFastProof ? std::string()
+                                              : "（" + Str(replacements) + " ヶ所の校正）");
+        }
+        return notice;
+    }
     if (saved >= 1 || (app.isClip && changed)) {
         if (!app.isClip) {
             notice.message = "ファイルの校正を行いました。";

@@ -18,8 +18,10 @@ struct ResultNotice {
 };
 
 // From App.prefAlarmType, App.prefAlarmFile, App.prefAlarmChange,
-// App.isClip and App.isFastProof, and the pass's outcome.
+// App.isClip and App.isFastProof, and the pass's outcome. unsaved counts the
+// changed files that could not be saved (no place to save them): the notice
+// then says that their work is lost instead of that nothing was found.
 ResultNotice resultNotice(const AppState& app, bool manyFiles, bool changed, int files, int saved,
-                          int replacements);
+                          int replacements, int unsaved = 0);
 
 } // namespace tv

@@ -226,7 +226,7 @@ void proof::Event_Run()
         app_.grepCancel = false;
         view_->clearUserCancel();
         manyFiles_ = itemChanged_ = false;
-        passReplaceCount_ = filesDone_ = savedCount_ = 0;
+        passReplaceCount_ = filesDone_ = savedCount_ = unsavedCount_ = 0;
         view_->openGrepWindow();
         view_->setGrepTitle("校正準備中...");
         view_->setProgressValue(0);
@@ -398,6 +398,7 @@ void proof::saveTextFile(int32_t& savedCount, const std::string& text)
     const std::string name = outputName(source.Name(), app_.makeFormatStr(app_.prefExtension));
     const FolderItem target = outputTarget(app_, source, name);
     if (!target) {
+        ++unsavedCount_;
         const std::string sum = "保存場所を確認して下さい。";
         noticeAndWait("ファイルの保存ができませんでした。", &sum);
         return;
@@ -409,7 +410,8 @@ void proof::saveTextFile(int32_t& savedCount, const std::string& text)
 void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
                          int32_t replacements)
 {
-    const ResultNotice notice = resultNotice(app_, manyFiles, changed, filesDone, savedCount, replacements);
+    const ResultNotice notice =
+        resultNotice(app_, manyFiles, changed, filesDone, savedCount, replacements, unsavedCount_);
     switch (notice.kind) {
     case ResultNotice::Kind::None:
         return;

@@ -52,6 +52,7 @@ public:
     // What the pass has counted (for its starters and tests).
     int32_t filesDone() const { return filesDone_; }
     int32_t savedCount() const { return savedCount_; }
+    int32_t unsavedCount() const { return unsavedCount_; }
     int32_t passReplaceCount() const { return passReplaceCount_; }
     bool manyFiles() const { return manyFiles_; }
     bool itemChanged() const { return itemChanged_; }
@@ -102,6 +103,8 @@ private:
     bool manyFiles_ = false;
     int32_t filesDone_ = 0;
     int32_t savedCount_ = 0;
+    // Changed files whose save found no place: their work is lost.
+    int32_t unsavedCount_ = 0;
     int32_t passReplaceCount_ = 0;
     // What the pass is at, for the failure message.
     bool loadingRules_ = false;

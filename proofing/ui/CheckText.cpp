@@ -2,6 +2,7 @@
 
 #include "app/core/AppState.h"
 #include "platform/core/Text.h"
+#include "platform/ui/FieldText.h"
 
 #include <QScrollBar>
 #include <QTextCursor>
@@ -49,7 +50,7 @@ CheckText::CheckText(QPlainTextEdit* box) : QObject(box), box_(box)
     // Marking and replacing matches are no edits to undo, and a large text
     // would keep every one of them.
     box->setUndoRedoEnabled(false);
-    text_ = box->toPlainText().toStdString();
+    text_ = fieldText(box);
 }
 
 void CheckText::load(const std::string& text, const QFont& font)

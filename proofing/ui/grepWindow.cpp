@@ -4,15 +4,21 @@
 #include "platform/core/Dispatch.h"
 #include "platform/core/Text.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/FieldText.h"
 #include "proofing/ui/CheckText.h"
 #include "proofing/ui/selectPallete.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QWidget>
 
 #include <algorithm>
@@ -146,6 +152,7 @@ grepWindow::grepWindow() : Window("grepWindow"), pending_(std::make_unique<Pendi
     ui_.replaceField = bindControl<QPlainTextEdit>(w, "replaceField");
     ui_.checkTextBox = bindControl<QPlainTextEdit>(w, "checkTextBox");
 
+    // Maximum 0 (no rule count yet): the toolkit's busy animation.
     ui_.grepProgress->setRange(0, 0);
     ui_.grepProgress->setValue(0);
     ui_.replaceField->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -215,6 +222,22 @@ void grepWindow::Event_Open()
         const int width = std::max(field(3), designWidth);
         wideWinSize = std::max(field(4), designHeight);
         w->setGeometry(field(1), field(2), width, compactHeight);
+    } else {
+        // Centred, by its design size, on the screen of the window it stands
+        // over (the front one), so that its expanded form is centred too.
+        QScreen* screen = nullptr;
+        if (Window* front = Window::front(); front && front != this && front->widget())
+            screen = front->widget()->screen();
+        if (!screen)
+            if (QWidget* active = QApplication::activeWindow())
+                screen = active->screen();
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            w->setGeometry(area.x() + (area.width() - designWidth) / 2,
+                area.y() + (area.height() - designHeight) / 2, designWidth, compactHeight);
+        }
     }
     setSearchText("");
     setReplaceText("");
@@ -279,8 +302,24 @@ void grepWindow::setReplaceHelpTag(const std::string& tag)
     }
 }
 
+void grepWindow::bringForward()
+{
+    QWidget* w = widget();
+    if (!w)
+        return;
+    // The window manager may have minimised it (it draws the button): the
+    // pass waits on this window, and quitting is disabled meanwhile.
+    if (w->isMinimized())
+        w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    if (!w->isVisible())
+        w->show();
+    w->raise();
+    w->activateWindow();
+}
+
 void grepWindow::markMatch(int64_t start, const std::string& matchText)
 {
+    bringForward();
     selStart = static_cast<int32_t>(start);
     selLength = static_cast<int32_t>(Len(matchText));
     selText = matchText;
@@ -296,7 +335,15 @@ void grepWindow::offerReplacement(const std::string& text)
     setReplaceField(text);
     flush();
     if (QPlainTextEdit* field = ui_.replaceField) {
-        field->selectAll();
+        // All of it selected, the caret at its start, shown from its first
+        // line: a line break typed into an earlier answer leaves the one-line
+        // field scrolled down otherwise.
+        QTextCursor all(field->document());
+        all.movePosition(QTextCursor::End);
+        all.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+        field->setTextCursor(all);
+        if (QScrollBar* bar = field->verticalScrollBar())
+            bar->setValue(bar->minimum());
         widget()->activateWindow();
         field->setFocus(Qt::OtherFocusReason);
     }
@@ -342,7 +389,7 @@ void grepWindow::replaceButton_Action()
     AppState& app = appState();
     app.manualCancel = false;
     if (QPlainTextEdit* field = ui_.replaceField)
-        app.manualRepStr = field->toPlainText().toStdString();
+        app.manualRepStr = fieldText(field);
     app.notifyClose = true;
 }
 
@@ -414,7 +461,9 @@ void grepWindow::flush()
         p.title.reset();
     }
     if (QProgressBar* bar = ui_.grepProgress) {
-        // The range first, so that a value beyond the old maximum holds.
+        // Maximum 0 (no rule count yet) shows the toolkit's busy animation,
+        // as work goes on. The range first, so that a value beyond the old
+        // maximum holds.
         if (bar->maximum() != p.maximum)
             bar->setRange(0, p.maximum);
         if (bar->value() != p.value)
@@ -432,9 +481,8 @@ void grepWindow::flush()
     label(ui_.replaceCount, p.replaceCount);
     if (p.replaceField) {
         if (QPlainTextEdit* field = ui_.replaceField) {
-            const QString t = qs(*p.replaceField);
-            if (field->toPlainText() != t)
-                field->setPlainText(t);
+            if (!fieldShows(field, *p.replaceField))
+                setFieldText(field, *p.replaceField);
         }
         p.replaceField.reset();
     }
@@ -505,8 +553,8 @@ int grepWindow::progressValue()
 int grepWindow::progressMaximum()
 {
     flush();
-    QProgressBar* bar = ui_.grepProgress;
-    return bar ? bar->maximum() : pending_->maximum;
+    // The maximum as written, 0 included.
+    return pending_->maximum;
 }
 
 std::string grepWindow::searchText()
@@ -534,7 +582,7 @@ std::string grepWindow::replaceField()
 {
     flush();
     QPlainTextEdit* f = ui_.replaceField;
-    return f ? f->toPlainText().toStdString() : pending_->replaceField.value_or(std::string());
+    return f ? fieldText(f) : pending_->replaceField.value_or(std::string());
 }
 
 int grepWindow::Left() const

@@ -87,8 +87,10 @@ public:
     // The whole text, in the font of FontSlot 1, black, not underlined.
     void loadCheckText(const std::string& text);
     void setReplaceHelpTag(const std::string& tag);
+    // Shows the window again, raised and active, however it was put away.
+    void bringForward();
     // selStart, selLength and selText; the insertion point at the match's
-    // start, the match marked.
+    // start, the match marked. The window comes forward for each match.
     void markMatch(int64_t start, const std::string& matchText);
     // replaceField: the proposal, all of it selected, with the keyboard focus.
     void offerReplacement(const std::string& text);

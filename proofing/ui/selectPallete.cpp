@@ -50,12 +50,30 @@ public:
     std::function<bool(const std::string&)> keyDown;
     std::function<void(bool)> spaceBar;
     std::function<void()> doubleClick;
+    std::function<void(int)> goToRow;
 
     void keyboardSearch(const QString&) override {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
+        // The keys move between rows only: the list never scrolls sideways,
+        // which would cut every row. Home and End go to the first and last
+        // row; the arrows up and down and the page keys are the list's own.
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            event->accept();
+            return;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (goToRow)
+                guarded([&] { goToRow(event->key() == Qt::Key_Home ? 0 : rowCount() - 1); });
+            event->accept();
+            return;
+        default:
+            break;
+        }
         if (event->key() == Qt::Key_Space && spaceBar)
             guarded([&] { spaceBar(true); });
         const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -140,6 +158,7 @@ selectPallete::selectPallete() : Window("selectPallete")
     table->keyDown = [this](const std::string& key) { return selectList_KeyDown(key); };
     table->spaceBar = [this](bool down) { spaceBar(down); };
     table->doubleClick = [this] { selectList_DoubleClick(); };
+    table->goToRow = [this](int row) { setListIndex(row); };
     QObject::connect(table, &QTableWidget::itemSelectionChanged, table,
         [this] { guarded([this] { selectList_Change(); }); });
 
@@ -251,8 +270,11 @@ int selectPallete::ScrollPosition() const
     QTableWidget* t = list();
     if (!t)
         return 0;
-    const int row = t->rowAt(0);
-    return row < 0 ? 0 : row;
+    // The list scrolls a row at a time, so the scroll bar counts rows; the
+    // row at the top edge would be the one above at the scroll's end, where
+    // the last row lies flush with the bottom edge.
+    const QScrollBar* bar = t->verticalScrollBar();
+    return bar ? std::max(0, bar->value()) : 0;
 }
 
 int selectPallete::Left() const
@@ -277,8 +299,18 @@ int selectPallete::Height() const
 
 void selectPallete::setPosition(int left, int top)
 {
-    if (QWidget* w = widget())
-        w->setGeometry(left, top, w->width(), w->height());
+    // The frame's top goes there: where the window manager puts a title bar
+    // above the palette, the bar too stays below the line it previews. The
+    // content keeps the left edge, beside the insertion point.
+    if (QWidget* w = widget()) {
+        const int side = w->geometry().x() - w->frameGeometry().x();
+        w->move(left - side, top);
+    }
+}
+
+int selectPallete::frameHeight() const
+{
+    return widget() ? widget()->frameGeometry().height() : 0;
 }
 
 void selectPallete::focusList()
@@ -392,10 +424,13 @@ void moveSelectList(grepWindow& window)
     int top = (lines + 1) * h + box->y() + window.Top() + 6;
     const int left = static_cast<int>(std::lround(metrics.horizontalAdvance(prefix) + box->x() + window.Left() + 15));
     const int bottom = window.Top() + box->y() + box->height();
-    if (bottom < top + palette.Height())
-        top = bottom - palette.Height() - 6 - h;
+    if (bottom < top + palette.frameHeight())
+        top = bottom - palette.frameHeight() - 6 - h;
     palette.setPosition(left, top);
     palette.Show();
+    // Once shown its frame is known (where the window manager has framed it
+    // already): the same place again, by the frame.
+    palette.setPosition(left, top);
 }
 
 } // namespace tv

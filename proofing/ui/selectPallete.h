@@ -55,7 +55,10 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
+    // Places the palette's frame (its title bar included) at left, top.
     void setPosition(int left, int top);
+    // The height with the frame the window manager draws.
+    int frameHeight() const;
     // Gives the list the keyboard focus.
     void focusList();
 

@@ -97,7 +97,7 @@ private slots:
         QVERIFY(sheet.widget()->isVisible());
         QVERIFY(!s.app->notifyClose);
         QCOMPARE(sheet.widget()->size(), QSize(282, 88));
-        QCOMPARE(sheet.Title(), std::string("名称未設定"));
+        QCOMPARE(sheet.Title(), std::string("Tesvora"));
         QCOMPARE(sheet.notifyMsg(), std::string());
         QCOMPARE(sheet.notifySum(), std::string());
         QVERIFY(sheet.controlAs<QPushButton>("PushButton1")->isDefault());

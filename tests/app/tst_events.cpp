@@ -232,22 +232,46 @@ private slots:
         QCOMPARE(p.passes, 1);
     }
 
+    void loadClipboardFromFile_data()
+    {
+        // The file's bytes, and what the clipboard then holds (empty: the
+        // file is refused and the clipboard keeps what it held).
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString sentence = QStringLiteral("これは日本語の文章です。\r\n二行目。\r\n");
+        QTest::newRow("UTF-8, CR LF kept") << QByteArray("日本語\r\n") << QStringLiteral("日本語\r\n");
+        QTest::newRow("Shift_JIS") << QByteArray("\x82\xb1\x82\xea\x82\xcd\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6"
+                                                 "\x8f\xcd\x82\xc5\x82\xb7\x81\x42\x0d\x0a\x93\xf1\x8d\x73\x96\xda"
+                                                 "\x81\x42\x0d\x0a")
+                                   << sentence;
+        QTest::newRow("EUC-JP") << QByteArray("\xa4\xb3\xa4\xec\xa4\xcf\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xca\xb8"
+                                              "\xbe\xcf\xa4\xc7\xa4\xb9\xa1\xa3\x0d\x0a\xc6\xf3\xb9\xd4\xcc\xdc"
+                                              "\xa1\xa3\x0d\x0a")
+                                << sentence;
+        QTest::newRow("bytes that do not decode") << QByteArray("\x82\xb1\x82\xea\x82\xcd\x93\xfa\xff\xff\x82")
+                                                  << QString();
+    }
     void loadClipboardFromFile()
     {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
         Program p;
-        std::string sjis = "\x93\xfa\x96\x7b"; // 日本 in Shift_JIS: no detection, shown as it reads
-        writeFile(p.item("sjis.txt").path(), "abc" + sjis);
-        writeFile(p.item("utf8.txt").path(), "日本語\r\n");
-        p.seam.openAnswers.push_back(p.item("utf8.txt"));
+        writeFile(p.item("in.txt").path(), bytes.toStdString());
+        p.seam.setClipboardText("held before");
+        p.seam.openAnswers.push_back(p.item("in.txt"));
         p.app->_openclip_Action();
-        QCOMPARE(p.seam.clipboardText(), std::string("日本語\r\n"));
-        p.seam.openAnswers.push_back(p.item("sjis.txt"));
-        p.app->_openclip_Action();
-        QVERIFY(p.seam.clipboardText().rfind("abc", 0) == 0);
-        QVERIFY(p.seam.clipboardText().find("\xEF\xBF\xBD") != std::string::npos);
+        if (text.isEmpty()) {
+            QCOMPARE(p.seam.clipboardText(), std::string("held before"));
+            QCOMPARE(p.seam.messages, std::vector<std::string>{"クリップボードに読み込めませんでした。"});
+            QVERIFY(p.seam.informativeTexts.front().find(p.item("in.txt").path()) != std::string::npos);
+        } else {
+            QCOMPARE(QString::fromStdString(p.seam.clipboardText()), text);
+            QVERIFY(p.seam.messages.empty());
+        }
+        // A file the input filter refuses changes nothing.
         p.seam.openAnswers.push_back(p.item("refused.doc"));
         p.app->_openclip_Action();
-        QVERIFY(p.seam.clipboardText().rfind("abc", 0) == 0);
+        QCOMPARE(QString::fromStdString(p.seam.clipboardText()), text.isEmpty() ? QStringLiteral("held before") : text);
         QCOMPARE(p.passes, 0);
     }
 

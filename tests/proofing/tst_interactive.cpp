@@ -25,6 +25,8 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +56,10 @@ private slots:
 
     void confirming_data();
     void confirming();
+    void replacementAsProposedOrTyped_data();
+    void replacementAsProposedOrTyped();
+    void eachProposalShowsFromItsFirstLine();
+    void minimisedWindowComesBack();
     void stopConfirmingForTheRestOfARule();
     void cancelWhileAMatchIsShown();
     void candidates_data();
@@ -220,6 +226,87 @@ void TestInteractive::confirming()
     QCOMPARE(QByteArray::fromStdString(output("memo[fixed].txt")), result);
     QCOMPARE(outputExists("memo[fixed].txt"), !result.isEmpty());
     QVERIFY(seam_->messages.empty());
+}
+
+void TestInteractive::replacementAsProposedOrTyped_data()
+{
+    // The rule's replacement as stored, what is typed over the proposal
+    // (nothing: accepted as proposed; "\n" stands for Return), and the
+    // output. A no-break space, U+2028 and U+2029 reach the output as they
+    // are; only a line break becomes the file's line end.
+    QTest::addColumn<QByteArray>("replacement");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("result");
+    QTest::newRow("no-break space") << QByteArray("x\xC2\xA0y") << QString() << QByteArray("日本-x\xC2\xA0y-\n");
+    QTest::newRow("line and paragraph separators")
+        << QByteArray("x\xE2\x80\xA8y\xE2\x80\xA9z") << QString() << QByteArray("日本-x\xE2\x80\xA8y\xE2\x80\xA9z-\n");
+    QTest::newRow("a line end") << QByteArray("x\\ry") << QString() << QByteArray("日本-x\ny-\n");
+    QTest::newRow("typed no-break space") << QByteArray("x") << QStringLiteral("p\u00A0q") << QByteArray("日本-p\xC2\xA0q-\n");
+    QTest::newRow("typed line break") << QByteArray("x\xC2\xA0y") << QStringLiteral("p\nq") << QByteArray("日本-p\nq-\n");
+}
+
+void TestInteractive::replacementAsProposedOrTyped()
+{
+    QFETCH(QByteArray, replacement);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, result);
+    dictionary("a\t" + replacement.toStdString() + "\t--*-----\t\r");
+    // A UTF-8 file, so that every character can be written back.
+    queue("memo.txt", "日本-a-\n");
+    start();
+    QVERIFY(asked());
+    const QStringList pieces = typed.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i)
+            QTest::keyClick(field(), Qt::Key_Return);
+        QTest::keyClicks(field(), pieces[i]);
+    }
+    click("replaceButton");
+    QVERIFY(passEnded());
+    QCOMPARE(QByteArray::fromStdString(output("memo[fixed].txt")), result);
+}
+
+void TestInteractive::eachProposalShowsFromItsFirstLine()
+{
+    // A proposal of two lines in the one-line field, after an answer into
+    // which a line break was typed: the field shows its first line, all of
+    // it selected, the caret at its start.
+    dictionary("a\tx\\ry\t--*-----\t\r");
+    queue("memo.txt", "a-a-a\n");
+    start();
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(asked());
+        QCOMPARE(field()->verticalScrollBar()->value(), 0);
+        QCOMPARE(field()->textCursor().selectionStart(), 0);
+        QCOMPARE(field()->textCursor().position(), 0);
+        QCOMPARE(field()->textCursor().selectedText(), QStringLiteral("x\u2029y"));
+        if (i == 0) {
+            QTest::keyClick(field(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(field(), Qt::Key_Return);
+            QTest::keyClicks(field(), "z");
+        }
+        click("replaceButton");
+    }
+    QVERIFY(passEnded());
+    QCOMPARE(output("memo[fixed].txt"), std::string("x\ny\nz-x\ny-x\ny\n"));
+}
+
+void TestInteractive::minimisedWindowComesBack()
+{
+    dictionary("a\tb\t--*-----\t\r");
+    queue("memo.txt", "a-a\n");
+    start();
+    QVERIFY(asked());
+    window().widget()->showMinimized();
+    QVERIFY(window().widget()->isMinimized());
+    click("replaceButton");
+    // The next confirmation brings it back, raised and visible.
+    QVERIFY(asked());
+    QVERIFY(!window().widget()->isMinimized());
+    QVERIFY(window().widget()->isVisible());
+    click("replaceButton");
+    QVERIFY(passEnded());
+    QCOMPARE(output("memo[fixed].txt"), std::string("b-b\n"));
 }
 
 void TestInteractive::stopConfirmingForTheRestOfARule()
@@ -404,7 +491,11 @@ void TestInteractive::storedFrameAndHeight()
         QCOMPARE(window().Top(), 80);
         QCOMPARE(width, 400);
     } else {
+        // Centred on the screen by its design size.
         QCOMPARE(width, grepWindow::designWidth);
+        const QRect area = window().widget()->screen()->availableGeometry();
+        QCOMPARE(window().Left(), area.x() + (area.width() - grepWindow::designWidth) / 2);
+        QCOMPARE(window().Top(), area.y() + (area.height() - grepWindow::designHeight) / 2);
     }
     QCOMPARE(window().Height(), expanded);
     QVERIFY(window().widget()->minimumHeight() == 338 && window().widget()->maximumHeight() == 32000);

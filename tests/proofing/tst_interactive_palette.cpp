@@ -54,6 +54,9 @@ private slots:
     void keys_data();
     void keys();
     void digitCountsFromTheFirstVisibleRow();
+    void digitAtTheScrollEnd();
+    void keysMoveBetweenRowsOnly_data();
+    void keysMoveBetweenRowsOnly();
     void spaceHeldDown();
     void doubleClick();
     void previewInPlace();
@@ -210,6 +213,60 @@ void TestInteractivePalette::digitCountsFromTheFirstVisibleRow()
     QVERIFY(pushed());
 }
 
+void TestInteractivePalette::digitAtTheScrollEnd()
+{
+    // Fourteen rows, ten visible: scrolled to the end, row 4 stands beside
+    // the digit 0, though the row above still shows a sliver at the top.
+    std::string candidates;
+    for (int i = 1; i <= 13; ++i)
+        candidates += (i > 1 ? "|c" : "c") + std::to_string(i);
+    showMatch("m", 0, "m", candidates);
+    QTableWidget* l = list();
+    l->verticalScrollBar()->setValue(l->verticalScrollBar()->maximum());
+    QCOMPARE(l->verticalScrollBar()->value(), 4);
+    QCOMPARE(selectPallete::instance().ScrollPosition(), 4);
+    QTest::keyClick(l, '2');
+    QCOMPARE(selectPallete::instance().ListIndex(), 6);
+    QCOMPARE(selectPallete::instance().Text(), std::string("c6"));
+    QVERIFY(pushed());
+}
+
+void TestInteractivePalette::keysMoveBetweenRowsOnly_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("row");
+    QTest::newRow("End") << QList<int>{Qt::Key_End} << 13;
+    QTest::newRow("End, then Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 0;
+    QTest::newRow("Right") << QList<int>{Qt::Key_Right, Qt::Key_Right} << 0;
+    QTest::newRow("Down, Right, Left") << QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Left} << 1;
+    QTest::newRow("Down, Down, Up") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up} << 1;
+    QTest::newRow("Page Down") << QList<int>{Qt::Key_PageDown} << -2; // some row below
+}
+
+void TestInteractivePalette::keysMoveBetweenRowsOnly()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, row);
+    // A note wider than its column beside the scroll bar: any sideways step
+    // would scroll the rows and cut them.
+    std::string candidates, notes;
+    for (int i = 1; i <= 13; ++i) {
+        candidates += (i > 1 ? "|c" : "c") + std::to_string(i);
+        notes += (i > 1 ? "|a long note " : "a long note ") + std::to_string(i);
+    }
+    showMatch("m", 0, "m", candidates, notes);
+    QTableWidget* l = list();
+    for (int key : keys)
+        QTest::keyClick(l, Qt::Key(key));
+    if (row >= 0)
+        QCOMPARE(selectPallete::instance().ListIndex(), row);
+    else
+        QVERIFY(selectPallete::instance().ListIndex() > 0);
+    QCOMPARE(l->horizontalScrollBar()->value(), 0);
+    QCOMPARE(l->currentColumn(), 0);
+    QVERIFY(!pushed());
+}
+
 void TestInteractivePalette::spaceHeldDown()
 {
     showMatch("m", 0, "m", "a|b|c");
@@ -283,7 +340,8 @@ void TestInteractivePalette::placement()
     showMatch(text, 0, "l", "a|b");
     selectPallete& p = selectPallete::instance();
     QCOMPARE(p.Left(), g.Left() + 16 + 15);
-    QCOMPARE(p.Top(), g.Top() + 121 + h + 6);
+    // The top of its frame: a title bar above the palette stays off the line.
+    QCOMPARE(p.widget()->frameGeometry().top(), g.Top() + 121 + h + 6);
 
     // Further along a line: the width of what stands before it on the line.
     showMatch(text, 5, "0", "a|b");
@@ -300,7 +358,8 @@ void TestInteractivePalette::placement()
     const int lineOf20 = static_cast<int>(text.find("line 20"));
     showMatch(text, lineOf20, "l", many);
     const int bottom = g.Top() + box()->y() + box()->height();
-    QCOMPARE(selectPallete::instance().Top(), bottom - selectPallete::instance().Height() - 6 - h);
+    QCOMPARE(selectPallete::instance().widget()->frameGeometry().top(),
+        bottom - selectPallete::instance().frameHeight() - 6 - h);
 }
 
 void TestInteractivePalette::textFollowsThePass_data()

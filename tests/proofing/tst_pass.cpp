@@ -116,6 +116,7 @@ private slots:
     void clipboard_data();
     void clipboard();
     void endStepsAlwaysRun();
+    void lostWorkIsReported();
     void noticeThroughAPass();
 
 private:
@@ -959,6 +960,24 @@ void TestPass::endStepsAlwaysRun()
     QCOMPARE(view_->menuRefreshes, 2);
     QCOMPARE(app_->prefGrepWinPos, std::string("100,80,351,338"));
     QCOMPARE(view_->titles.back(), std::string("校正終了"));
+}
+
+void TestPass::lostWorkIsReported()
+{
+    // Every save found no place: the end notice says the work is lost,
+    // never that nothing was found.
+    app_->prefSaveType = "dialog";
+    app_->prefAlarmType = "dialog";
+    writeDictionary({{"x", "y", "", ""}});
+    input("1.txt", "x x");
+    input("2.txt", "x");
+    input("3.txt", "a");
+    auto pass = run();
+    QCOMPARE(pass->savedCount(), 0);
+    QCOMPARE(pass->unsavedCount(), 2);
+    QCOMPARE(view_->notices.size(), size_t(3));
+    QCOMPARE(view_->notices[2].message, "校正したファイルを保存できませんでした。");
+    QCOMPARE(view_->notices[2].summary.value_or(""), "3 ファイル中 2 ファイルは保存できませんでした（3 ヶ所の校正）");
 }
 
 void TestPass::noticeThroughAPass()

@@ -25,8 +25,11 @@ QByteArray q(std::string_view s)
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// The match path as the Parts state it, on a whole string rebuilt at every
-// replacement: the reference the cursor must agree with.
+// The match path in its plainest form: the whole text rebuilt at every
+// replacement, positions counted in characters from 1, the search going on
+// right after the inserted text or the skipped match (an empty match is not
+// taken again where the last one stood). The edit cursor must agree with it
+// match for match and in the final text.
 struct Step {
     int64_t matchStart;
     std::string matchText;
@@ -119,6 +122,8 @@ private slots:
     void recentDocuments();
     void notice_data();
     void notice();
+    void noticeOfUnsavedWork_data();
+    void noticeOfUnsavedWork();
 };
 
 void TestPassText::lineEnds_data()
@@ -471,6 +476,51 @@ void TestPassText::notice()
         QCOMPARE(QString::fromStdString(n.message), kind);
         QCOMPARE(n.summary ? QString::fromStdString(*n.summary) : QStringLiteral("-"), summary);
     }
+}
+
+void TestPassText::noticeOfUnsavedWork_data()
+{
+    QTest::addColumn<bool>("clip");
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<int>("unsaved");
+    QTest::addColumn<int>("replacements");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("summary");
+    const QString done = "ファイルの校正を行いました。", lost = "校正したファイルを保存できませんでした。";
+    QTest::newRow("every save failed") << false << false << 10 << 0 << 10 << 16178 << lost
+                                       << "10 ファイル中 10 ファイルは保存できませんでした（16178 ヶ所の校正）";
+    QTest::newRow("every save failed, fast") << false << true << 10 << 0 << 10 << 0 << lost
+                                             << "10 ファイル中 10 ファイルは保存できませんでした";
+    QTest::newRow("some saves failed") << false << false << 3 << 1 << 2 << 5 << done
+                                       << "3 ファイル中 1 ファイルの 5 ヶ所を校正、2 ファイルは保存できませんでした";
+    QTest::newRow("some saves failed, fast") << false << true << 3 << 1 << 2 << 0 << done
+                                             << "2 ファイルは保存できませんでした";
+    QTest::newRow("none failed") << false << false << 3 << 0 << 0 << 0 << "校正箇所はありませんでした。"
+                                 << "3 ファイルを検索しました";
+}
+
+void TestPassText::noticeOfUnsavedWork()
+{
+    QFETCH(bool, clip);
+    QFETCH(bool, fast);
+    QFETCH(int, files);
+    QFETCH(int, saved);
+    QFETCH(int, unsaved);
+    QFETCH(int, replacements);
+    QFETCH(QString, message);
+    QFETCH(QString, summary);
+    AppState app;
+    app.prefAlarmType = "dialog";
+    app.prefAlarmFile = app.prefAlarmChange = "both";
+    app.isClip = clip;
+    app.isFastProof = fast;
+    const ResultNotice n = resultNotice(app, files > 1, true, files, saved, replacements, unsaved);
+    QCOMPARE(int(n.kind), int(ResultNotice::Kind::Sheet));
+    QCOMPARE(QString::fromStdString(n.message), message);
+    QVERIFY(n.summary);
+    QCOMPARE(QString::fromStdString(*n.summary), summary);
 }
 
 QTEST_GUILESS_MAIN(TestPassText)

@@ -381,8 +381,9 @@ private slots:
         QCOMPARE(m.row(2).path, root_ + "/one.txt");
         QCOMPARE(m.row(2).picture, RowPicture::File);
         QCOMPARE(m.row(3).picture, RowPicture::Folder);
-        // The filter is asked first: a folder whose name it accepts is a file row.
-        QCOMPARE(m.row(4).picture, RowPicture::File);
+        // The filter takes regular files only: a folder is a folder row,
+        // whatever its name.
+        QCOMPARE(m.row(4).picture, RowPicture::Folder);
         QCOMPARE(m.row(5).picture, RowPicture::File);
     }
 
