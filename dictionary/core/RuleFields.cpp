@@ -1,6 +1,7 @@
 #include "dictionary/core/RuleFields.h"
 
 #include "dictionary/core/DictionaryFormat.h"
+#include "platform/core/Text.h"
 
 namespace tv {
 
@@ -24,25 +25,7 @@ std::optional<RuleField> ruleFieldNamed(std::string_view name)
 
 std::string crLineEnds(std::string_view s)
 {
-    // U+2028 and U+2029 in UTF-8: E2 80 A8 and E2 80 A9.
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '\r') {
-            out += '\r';
-            if (i + 1 < s.size() && s[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += '\r';
-        } else if (c == '\xE2' && i + 2 < s.size() && s[i + 1] == '\x80' && (s[i + 2] == '\xA8' || s[i + 2] == '\xA9')) {
-            out += '\r';
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return withCrLineEnds(s);
 }
 
 std::string fieldText(const QString& shown)

@@ -111,4 +111,9 @@ size_t byteOffsetOfChar(std::string_view s, int64_t pos);
 // by byteCount counts).
 int64_t charCountOfBytes(std::string_view s, size_t byteCount);
 
+// The text with every line end the system's own CR: CR LF, LF, U+2028 and
+// U+2029 each become one CR (what a text field hands out, read as the
+// system holds text).
+std::string withCrLineEnds(std::string_view s);
+
 } // namespace tv

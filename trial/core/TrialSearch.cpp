@@ -189,25 +189,7 @@ std::string emptySearchCaption()
 
 std::string withCrBreaks(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            out += '\r';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += '\r';
-        } else if (c == '\xE2' && i + 2 < text.size() && text[i + 1] == '\x80' &&
-                   (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
-            out += '\r';
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return withCrLineEnds(text);
 }
 
 std::string yenAsBackslash(std::string_view text)
