@@ -127,6 +127,11 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::CheckBox:
             w = new QCheckBox(text, parent);
             break;
+        case ControlKind::Custom:
+            if (!c.make)
+                throw NilObjectException(std::string("no maker for the control ") + c.name);
+            w = c.make(parent);
+            break;
         }
         if (!c.focusOnClick)
             w->setFocusPolicy(Qt::NoFocus);

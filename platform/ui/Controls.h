@@ -32,6 +32,8 @@ enum class ControlKind {
     TextArea,       // several lines to edit
     ProgressBar,
     CheckBox,
+    // --- Controls that a window makes itself (a list view of its own kind).
+    Custom,         // made by ControlSpec::make
 };
 
 // The edges of the window a control follows when the window is resized: a
@@ -63,6 +65,7 @@ struct ControlSpec {
     const char* helpTag = nullptr;
     unsigned anchor = AnchorTopLeft;
     bool focusOnClick = true;     // false: a click leaves the focus where it is
+    QWidget* (*make)(QWidget* parent) = nullptr; // ControlKind::Custom: makes the control
 };
 
 // Creates the controls inside the parent, each named by its objectName.

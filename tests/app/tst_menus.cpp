@@ -13,6 +13,8 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -494,6 +496,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w->widget()));
         QWidget* f = w->control(field.toStdString());
         QVERIFY(f);
+        // The editor's fields edit a rule: add one.
+        if (command == "dicSelectedEdit")
+            QTest::mouseClick(w->control("AddButton"), Qt::LeftButton);
         f->setFocus(Qt::MouseFocusReason);
         QCOMPARE(s.app->editFieldNo, code);
         // The focus handler refreshed the menus.
@@ -502,7 +507,8 @@ private slots:
         s.app->MDIWindow()->activateWindow();
         QApplication::processEvents();
         QCOMPARE(s.app->editFieldNo, code);
-        // Closing the window takes it away.
+        // Closing the window takes it away (its new rule unsaved).
+        s.app->SetWindowModified(*w, false);
         w->Close();
         QApplication::processEvents();
         QCOMPARE(s.app->editFieldNo, 0);
@@ -514,12 +520,13 @@ private slots:
         s.choose("dicSelectedEdit");
         QApplication::processEvents();
         Window* editor = Window::front();
-        auto* rep = editor->controlAs<QLineEdit>("repField");
-        rep->setText("置換後");
+        // The fields edit a rule: add one.
+        QTest::mouseClick(editor->control("AddButton"), Qt::LeftButton);
+        auto* rep = editor->controlAs<QPlainTextEdit>("repField");
+        rep->setPlainText("置換後");
         rep->setFocus(Qt::MouseFocusReason);
-        rep->deselect();
         s.choose("selectAllMenu");
-        QCOMPARE(rep->selectedText(), QStringLiteral("置換後"));
+        QCOMPARE(rep->textCursor().selectedText(), QStringLiteral("置換後"));
     }
 };
 
