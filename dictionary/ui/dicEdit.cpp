@@ -121,6 +121,19 @@ public:
     }
 };
 
+// Sets a flag for the length of a scope, whatever leaves it.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = before_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool before_;
+};
+
 bool isReturnKey(const QKeyEvent* key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -421,19 +434,21 @@ int dicEdit::listIndex() const
 void dicEdit::setListIndex(int row)
 {
     QItemSelectionModel* s = dictList_->selectionModel();
-    settingIndex_ = true;
-    if (row >= 0 && row < model_->ruleCount()) {
-        // The current cell keeps its column within the row, so that the end
-        // of an in-place edit does not move it (which would commit again).
-        const QModelIndex current = s->currentIndex();
-        const int column = current.isValid() && current.row() == row ? current.column() : SearchColumn;
-        s->setCurrentIndex(model_->index(row, column),
-                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    } else {
-        s->clearSelection();
-        s->clearCurrentIndex();
+    {
+        const FlagScope setting(settingIndex_);
+        if (row >= 0 && row < model_->ruleCount()) {
+            // The current cell keeps its column within the row, so that the
+            // end of an in-place edit does not move it (which would commit
+            // the edit again).
+            const QModelIndex current = s->currentIndex();
+            const int column = current.isValid() && current.row() == row ? current.column() : SearchColumn;
+            s->setCurrentIndex(model_->index(row, column),
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        } else {
+            s->clearSelection();
+            s->clearCurrentIndex();
+        }
     }
-    settingIndex_ = false;
     dictList_Change();
 }
 
@@ -451,12 +466,11 @@ void dicEdit::dictList_Change()
                 boxes_[size_t(i)]->setChecked(cleared.ticked[size_t(i)]);
                 boxes_[size_t(i)]->setEnabled(cleared.enabled[size_t(i)]);
             }
-            loading_ = true;
+            const FlagScope loading(loading_);
             for (auto& f : fields_) {
                 f->clear();
                 f->setEnabled(false);
             }
-            loading_ = false;
             return;
         }
         const OptionBoxLoad load = loadOptionBoxes(model_->cell(row, OptionsColumn), before);
@@ -469,14 +483,12 @@ void dicEdit::dictList_Change()
             model_->setCell(row, OptionsColumn, *load.stored);
         if (load.marksModified)
             setModified(true);
-        loading_ = true;
+        const FlagScope loading(loading_);
         for (size_t i = 0; i < fields_.size(); ++i) {
             fields_[i]->setPlainText(shownFieldText(model_->cell(row, ruleFields[i].column)));
             fields_[i]->setEnabled(true);
         }
-        loading_ = false;
     });
-    loading_ = false;
 }
 
 bool dicEdit::dictList_KeyDown(QKeyEvent* key)
@@ -489,9 +501,8 @@ bool dicEdit::dictList_KeyDown(QKeyEvent* key)
         } else if (key->key() == Qt::Key_Backspace) {
             const int row = listIndex();
             if (row >= 0) {
-                settingIndex_ = true;
+                const FlagScope setting(settingIndex_);
                 model_->removeRules(row, 1);
-                settingIndex_ = false;
             }
             setListIndex(-1);
             setModified(true);
@@ -501,7 +512,6 @@ bool dicEdit::dictList_KeyDown(QKeyEvent* key)
             used = true;
         }
     });
-    settingIndex_ = false;
     return used;
 }
 
@@ -546,9 +556,10 @@ void dicEdit::dictList_DropObject(const QMimeData* data, int row, bool fromThisL
     const DropPlan plan = planDrop(wordPayload(data), row, fromThisList, selectedRows);
     if (!plan.accepted)
         return;
-    settingIndex_ = true;
-    applyDrop(*model_, plan);
-    settingIndex_ = false;
+    {
+        const FlagScope setting(settingIndex_);
+        applyDrop(*model_, plan);
+    }
     if (!plan.removeRows.empty())
         setListIndex(-1);
     setModified(true);

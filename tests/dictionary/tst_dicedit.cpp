@@ -16,6 +16,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -471,8 +472,7 @@ private slots:
         Editor ed(s, "a.dict");
         ed.e->rules().appendRule({"a", "", "*x------", ""});
         ed.e->rules().appendRule({"b", "", "--------", ""});
-        // From a row with box 2 ticked... none here: box 2 was off, so the
-        // foreign byte under it stays.
+        // Box 2 was off already: the foreign byte under it stays.
         ed.e->setListIndex(0);
         QCOMPARE(ed.e->rules().cell(0, OptionsColumn), std::string("*x------"));
         QVERIFY(!ed.modified());
@@ -515,6 +515,29 @@ private slots:
         ed.list()->setFocus();
         QTest::keyClick(ed.list(), Qt::Key_Return);
         QVERIFY(ed.field(0)->hasFocus());
+    }
+
+    void rowsTintedByTheirNumber()
+    {
+        StartedShell s;
+        std::vector<std::string> lines;
+        for (int i = 0; i < 30; ++i)
+            lines.push_back("r" + std::to_string(i) + "\tx");
+        writeFile(s.dictFolder() + "/a.dict", rulesFile(lines));
+        Editor ed(s, "a.dict");
+        ed.list()->scrollTo(ed.e->rules().index(1, 0), QAbstractItemView::PositionAtTop);
+        QApplication::processEvents();
+        QCOMPARE(ed.list()->rowAt(0), 1);
+        const QImage shot = ed.list()->viewport()->grab().toImage();
+        const int h = ed.list()->rowHeight(0);
+        const QColor tint = QColor::fromRgb(rowTintRgb);
+        const int lineX = ed.list()->columnViewportPosition(0) + ed.list()->columnWidth(0) - 1;
+        for (int row = 1; row <= 4; ++row) {
+            const int y = ed.list()->rowViewportPosition(row) + h / 2;
+            QCOMPARE(shot.pixelColor(40, y) == tint, row % 2 == 0);
+            QCOMPARE(shot.pixelColor(400, y) == tint, row % 2 == 0);
+            QCOMPARE(shot.pixelColor(lineX, y), QColor::fromRgb(columnLineRgb));
+        }
     }
 
     void selectionFollowsItsRow()
