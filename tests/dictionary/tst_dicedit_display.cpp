@@ -1,6 +1,7 @@
 // The dictionary editor in the real program on a real display, driven with
 // xdotool as a person would: open, edit, save, close, reopen, and the window
-// comes back where the file's header put it (no drift by the title bar).
+// comes back where the file's header put it (no drift by the title bar); a
+// real drag of a rule within the list moves it once.
 
 #include <QDir>
 #include <QFile>
@@ -168,6 +169,24 @@ private slots:
         writeAll(dict, QByteArray());
         xdotool({"key", "ctrl+s"});
         QVERIFY2(fileBecomes(dict, saved), readAll(dict).constData());
+
+        // A real drag of the first rule below the last one moves it there,
+        // once. Rows: the list's top is 251 below the content's, its heading
+        // and rows each some 20 to 30 high, below a menu bar of some 20.
+        const QString x = QStringLiteral("100");
+        xdotool({"mousemove", "--window", editor, x, "305"});
+        xdotool({"click", "1"});
+        QThread::msleep(300);
+        xdotool({"mousedown", "1"});
+        for (const char* y : {"310", "320", "335", "350", "365", "375", "380"}) {
+            xdotool({"mousemove", "--window", editor, x, y});
+            QThread::msleep(60);
+        }
+        xdotool({"mouseup", "1"});
+        QThread::msleep(500);
+        xdotool({"key", "ctrl+s"});
+        const QByteArray moved = header + "abc\txyz\t--------\t\rK\tk\t--------\tc\r";
+        QVERIFY2(fileBecomes(dict, moved), readAll(dict).constData());
 
         program.terminate();
         QVERIFY(program.waitForFinished(20000));
