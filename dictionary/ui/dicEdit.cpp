@@ -16,6 +16,7 @@
 #include "platform/ui/FocusTracker.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -358,6 +359,18 @@ dicEdit::dicEdit() : DictionaryEditorWindow("dicEdit")
     Show();
 }
 
+dicEdit::~dicEdit()
+{
+    gone_ = true;
+    // A window dropped while open: its widgets go while this editor's parts
+    // still exist, and without the window's own closing steps.
+    if (QWidget* w = widget(); w && QCoreApplication::instance()) {
+        w->removeEventFilter(this);
+        disconnect(w, nullptr, this, nullptr);
+        delete w;
+    }
+}
+
 void dicEdit::layoutWindow()
 {
     if (content_)
@@ -368,11 +381,15 @@ void dicEdit::layoutWindow()
 
 void dicEdit::field_GotFocus(int)
 {
+    if (gone_)
+        return;
     shell().EnableMenuItems();
 }
 
 void dicEdit::field_TextChange(int field)
 {
+    if (gone_)
+        return;
     // Loading a rule into the fields is no edit.
     if (loading_)
         return;
@@ -387,6 +404,8 @@ void dicEdit::field_TextChange(int field)
 
 void dicEdit::field_LostFocus(int field)
 {
+    if (gone_)
+        return;
     QPlainTextEdit* f = fields_[size_t(field)];
     if (!f || !model_)
         return;
@@ -454,6 +473,8 @@ void dicEdit::setListIndex(int row)
 
 void dicEdit::dictList_Change()
 {
+    if (gone_)
+        return;
     quietly([&] {
         const int row = listIndex();
         std::array<bool, optionBoxCount> before{};
@@ -569,6 +590,8 @@ void dicEdit::dictList_DropObject(const QMimeData* data, int row, bool fromThisL
 
 void dicEdit::optionBox_Action(int position)
 {
+    if (gone_)
+        return;
     const int row = listIndex();
     std::string options;
     std::optional<std::string_view> current;

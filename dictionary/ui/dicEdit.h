@@ -65,6 +65,7 @@ class dicEdit : public DictionaryEditorWindow {
 public:
     // Makes the window, which opens on App.editDic and shows itself.
     dicEdit();
+    ~dicEdit() override;
 
     // The row whose cells were made editable in place last, -1 for none.
     int lastInlineCell = -1;
@@ -144,6 +145,8 @@ private:
     bool loading_ = false;
     // setListIndex loads once, whatever the selection model signals meanwhile.
     bool settingIndex_ = false;
+    // The editor is going: the last events of its widgets find nothing to do.
+    bool gone_ = false;
 };
 
 // Lets the shell open dictionary editors (class "dicEdit").

@@ -847,6 +847,21 @@ private slots:
         QVERIFY(s.seam.messages.empty());
     }
 
+    void droppedWhileEditing()
+    {
+        StartedShell s;
+        s.app->editDic = "a.dict";
+        auto editor = std::make_shared<dicEdit>();
+        editor->widget()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(editor->widget()));
+        QTest::mouseClick(editor->control("AddButton"), Qt::LeftButton);
+        QCOMPARE(s.app->editFieldNo, 1);
+        QPointer<QWidget> w = editor->widget();
+        editor.reset();
+        QVERIFY(w.isNull());
+        QCOMPARE(s.app->editFieldNo, 0);
+    }
+
     void tenThousandRules()
     {
         StartedShell s;
