@@ -20,6 +20,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -29,6 +30,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 
@@ -645,8 +647,16 @@ void dicEdit::readDictionary(const FolderItem& file)
     }
     model_->setRules(std::move(dictionary.rules));
     if (dictionary.frame) {
-        const DictionaryFrame& f = *dictionary.frame;
-        applyContentFrame(FrameBounds {f.top, f.left, f.width, f.height}, widget()->minimumSize());
+        // A frame smaller than the window's minimum still places it (at the
+        // minimum size); one without a size or off every screen shows the
+        // minimum size on the primary screen.
+        QList<QRect> screens;
+        for (QScreen* screen : QGuiApplication::screens())
+            screens.push_back(screen->availableGeometry());
+        if (isPlaceableFrame(*dictionary.frame, screens))
+            widget()->setGeometry(geometryOfFrame(*dictionary.frame));
+        else
+            applyContentFrame(FrameBounds {}, widget()->minimumSize());
     }
     if (dictionary.malformedLines > 0) {
         notifySheet& notice = notifySheet::instance();

@@ -766,6 +766,19 @@ private slots:
         QCOMPARE(readFile(s.dictFolder() + "/a.dict"), bytes);
     }
 
+    void smallFramePlacesTheWindow()
+    {
+        StartedShell s;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint at = area.topLeft() + QPoint(30, 40);
+        writeFile(s.dictFolder() + "/a.dict",
+                  rulesFile({"a\tb"}, "Tesvora Dictionary," + std::to_string(at.x()) + "," + std::to_string(at.y())
+                                          + ",573,360,UTF8"));
+        Editor ed(s, "a.dict");
+        QCOMPARE(ed.e->widget()->geometry().topLeft(), at);
+        QCOMPARE(ed.e->widget()->size(), ed.e->widget()->minimumSize());
+    }
+
     void closeWithEachAnswer_data()
     {
         QTest::addColumn<QString>("button");
