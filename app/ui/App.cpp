@@ -533,7 +533,7 @@ bool App::openEditor(const std::string& name)
         yieldToOthers();
     }
     for (size_t i = 0; i < dicEditWin.size(); ++i) {
-        if (textEquals(dicEditWin[i]->editDic, editDic)) {
+        if (dicEditWin[i]->editDic == editDic) {
             dicEditWin[i]->Show();
             return true;
         }

@@ -156,6 +156,11 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
             w = line;
             break;
         }
+        case ControlKind::Custom:
+            if (!c.make)
+                throw NilObjectException(std::string("no maker for the control ") + c.name);
+            w = c.make(parent);
+            break;
         }
         if (!c.focusOnClick)
             w->setFocusPolicy(Qt::NoFocus);

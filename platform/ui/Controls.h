@@ -38,6 +38,8 @@ enum class ControlKind {
     ComboBox,       // free text with rows to pick (text: TAB-separated rows);
                     // typing adds no row and completes nothing
     Line,           // a horizontal line; never shown, its geometry is read
+    // --- Controls that a window makes itself (a list view of its own kind).
+    Custom,         // made by ControlSpec::make
 };
 
 // The edges of the window a control follows when the window is resized: a
@@ -69,6 +71,7 @@ struct ControlSpec {
     const char* helpTag = nullptr;
     unsigned anchor = AnchorTopLeft;
     bool focusOnClick = true;     // false: a click leaves the focus where it is
+    QWidget* (*make)(QWidget* parent) = nullptr; // ControlKind::Custom: makes the control
 };
 
 // Creates the controls inside the parent, each named by its objectName.

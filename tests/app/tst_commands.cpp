@@ -135,9 +135,6 @@ private slots:
         QVERIFY(s.app->_dicEditList_Action(1));
         QVERIFY(s.app->_dicSelectedEdit_Action());
         QCOMPARE(openWindowsOf("dicEdit"), 1);
-        // Names are compared by the program's one rule, ignoring case.
-        s.app->prefDefaultDic = "A.DICT";
-        QVERIFY(s.app->_dicSelectedEdit_Action());
         // A second dictionary gets a window of its own.
         QVERIFY(!s.app->_dicEditList_Action(2));
         QCOMPARE(int(s.app->dicEditWin.size()), 2);
@@ -152,6 +149,25 @@ private slots:
         QVERIFY(s.app->dicEditWin[0]->editDic == "b.dict");
         QVERIFY(s.app->dicEditWin[1] != first);
         QCOMPARE(s.app->editDic, std::string("a.dict"));
+    }
+
+    void editorNamesCompareExactly()
+    {
+        // Two files whose names differ in case only are two dictionaries.
+        StartedShell s({"a.dict", "A.dict"});
+        s.app->prefDefaultDic = "A.dict";
+        QVERIFY(!s.app->_dicSelectedEdit_Action());
+        s.app->prefDefaultDic = "a.dict";
+        QVERIFY(!s.app->_dicSelectedEdit_Action());
+        QCOMPARE(int(s.app->dicEditWin.size()), 2);
+        QCOMPARE(s.app->dicEditWin[0]->editDic, std::string("A.dict"));
+        QCOMPARE(s.app->dicEditWin[1]->editDic, std::string("a.dict"));
+        QCOMPARE(openWindowsOf("dicEdit"), 2);
+        // Each name raises its own editor again.
+        QVERIFY(s.app->_dicSelectedEdit_Action());
+        s.app->prefDefaultDic = "A.dict";
+        QVERIFY(s.app->_dicSelectedEdit_Action());
+        QCOMPARE(int(s.app->dicEditWin.size()), 2);
     }
 
     void raisingOneEditorDropsTheClosedOnes()
@@ -177,7 +193,7 @@ private slots:
         QCOMPARE(editor.filePath(), std::string());
         s.app->_dicEditList_Action(3);
         DictionaryEditorWindow& other = *s.app->dicEditWin[1];
-        QCOMPARE(other.Title(), std::string("c.dict"));
+        QCOMPARE(other.Title(), std::string("辞書 \"c.dict\" の編集"));
         QCOMPARE(other.filePath(), s.dictFolder() + "/c.dict");
     }
 

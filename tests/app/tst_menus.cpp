@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -613,6 +615,9 @@ private slots:
         // A field on a page not shown takes no focus: show its page.
         if (auto* pages = w->widget()->findChild<QStackedWidget*>(QStringLiteral("prefPagePanel")))
             pages->setCurrentWidget(f->parentWidget());
+        // The editor's fields edit a rule: add one.
+        if (command == "dicSelectedEdit")
+            QTest::mouseClick(w->control("AddButton"), Qt::LeftButton);
         f->setFocus(Qt::MouseFocusReason);
         QCOMPARE(s.app->editFieldNo, code);
         // The focus handler refreshed the menus.
@@ -621,7 +626,8 @@ private slots:
         s.app->MDIWindow()->activateWindow();
         QApplication::processEvents();
         QCOMPARE(s.app->editFieldNo, code);
-        // Closing the window takes it away.
+        // Closing the window takes it away (its new rule unsaved).
+        s.app->SetWindowModified(*w, false);
         w->Close();
         QApplication::processEvents();
         QCOMPARE(s.app->editFieldNo, 0);
@@ -633,12 +639,13 @@ private slots:
         s.choose("dicSelectedEdit");
         QApplication::processEvents();
         Window* editor = Window::front();
-        auto* rep = editor->controlAs<QLineEdit>("repField");
-        rep->setText("置換後");
+        // The fields edit a rule: add one.
+        QTest::mouseClick(editor->control("AddButton"), Qt::LeftButton);
+        auto* rep = editor->controlAs<QPlainTextEdit>("repField");
+        rep->setPlainText("置換後");
         rep->setFocus(Qt::MouseFocusReason);
-        rep->deselect();
         s.choose("selectAllMenu");
-        QCOMPARE(rep->selectedText(), QStringLiteral("置換後"));
+        QCOMPARE(rep->textCursor().selectedText(), QStringLiteral("置換後"));
     }
 };
 
