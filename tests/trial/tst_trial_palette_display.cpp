@@ -1,0 +1,242 @@
+// The trial search palette on a real display with a window manager: keys
+// and clicks come from the X server (xdotool), resizes from the window
+// manager. First the palette in this process, with the real dialogs, its
+// widgets read back; then the real program, whose palette is opened from its
+// Help menu, unfolded and closed.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include "app/ShellFixture.h"
+#include "platform/ui/QtServices.h"
+#include "support/Wait.h"
+#include "trial/ui/grepWizardWindow.h"
+
+using tv::grepWizardWindow;
+using tv::test::StartedShell;
+using tv::test::waitFor;
+
+namespace {
+
+// Runs xdotool and hands back what it printed.
+QString xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    if (!p.waitForFinished(20000))
+        return QStringLiteral("<timeout>");
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Lets the X server's events reach this process.
+void settle()
+{
+    QTest::qWait(150);
+}
+
+// A click where the user would click: the X server's pointer over the
+// control's middle.
+void click(QWidget* control, QPoint at = QPoint(-1, -1))
+{
+    if (at.x() < 0)
+        at = control->rect().center();
+    const QPoint global = control->mapToGlobal(at);
+    xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+    xdotool({"click", "1"});
+    settle();
+}
+
+void type(const QString& text)
+{
+    xdotool({"type", "--delay", "20", text});
+    settle();
+}
+
+void key(const QString& keys)
+{
+    xdotool({"key", keys});
+    settle();
+}
+
+QStringList marked(QPlainTextEdit* box)
+{
+    QStringList out;
+    for (const QTextEdit::ExtraSelection& s : box->extraSelections())
+        out << s.cursor.selectedText();
+    return out;
+}
+
+// The X window of a title, or empty.
+QString windowNamed(const QString& title)
+{
+    return xdotool({"search", "--onlyvisible", "--name", title}).section(QLatin1Char('\n'), 0, 0);
+}
+
+// "WIDTHxHEIGHT" of an X window.
+QString windowSize(const QString& id)
+{
+    const QString out = xdotool({"getwindowgeometry", id});
+    const qsizetype at = out.indexOf(QStringLiteral("Geometry: "));
+    return at < 0 ? QString() : out.mid(at + 10).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+} // namespace
+
+class TestTrialPaletteDisplay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void paletteInThisProcess();
+    void realProgram();
+};
+
+void TestTrialPaletteDisplay::paletteInThisProcess()
+{
+    StartedShell s;
+    tv::QtServices real;
+    tv::setServices(&real);
+    s.choose("helpWizardMenu");
+    grepWizardWindow& w = grepWizardWindow::instance();
+    QWidget* window = w.widget();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QCOMPARE(window->size(), QSize(778, 342));
+
+    auto* source = w.controlAs<QPlainTextEdit>("source");
+    auto* result = w.controlAs<QPlainTextEdit>("result");
+    auto* find = w.controlAs<QLineEdit>("find");
+    auto* replace = w.controlAs<QLineEdit>("replace");
+    auto* caption = w.controlAs<QLabel>("searchCaption");
+    auto* triangle = w.controlAs<QToolButton>("DisclosureTriangle1");
+
+    // A sample, a pattern and a replacement, typed.
+    click(w.control("isGrep"), QPoint(6, 10));
+    QVERIFY(w.controlAs<QCheckBox>("isGrep")->isChecked());
+    click(source);
+    type(QStringLiteral("banana"));
+    key(QStringLiteral("Return"));
+    type(QStringLiteral("nab"));
+    click(find);
+    QCOMPARE(s.app->editFieldNo, 11);
+    type(QStringLiteral("a(n)"));
+    click(replace);
+    QCOMPARE(s.app->editFieldNo, 12);
+    type(QStringLiteral("[$1]"));
+    QTRY_COMPARE(result->toPlainText(), QStringLiteral("b[n][n]a\nnab"));
+    QCOMPARE(caption->text(), QStringLiteral("検索対象：2件ヒット"));
+    QCOMPARE(marked(source), (QStringList{"an", "an"}));
+    QCOMPARE(marked(result), (QStringList{"[n]", "[n]"}));
+    QCOMPARE(source->toPlainText(), QStringLiteral("banana\nnab"));
+
+    // The wildcard numbers the next reference.
+    click(w.control("insWildCard"));
+    QCOMPARE(replace->text(), QStringLiteral("[$1]$2"));
+    QVERIFY(replace->hasFocus());
+
+    // Unfolding grows the window at its bottom edge alone.
+    const QRect triangleAt = triangle->geometry();
+    const QRect sourceAt = source->geometry();
+    click(triangle);
+    QTRY_COMPARE(window->height(), 496);
+    QCOMPARE(window->minimumHeight(), 452);
+    QVERIFY(w.guideButton(0)->isVisible());
+    settle();
+    QCOMPARE(triangle->geometry(), triangleAt);
+    QCOMPARE(source->geometry(), sourceAt);
+
+    // A guide row chosen with the pointer and the keys goes into the field
+    // that had the focus: "¥d", the first row after the separator.
+    click(find);
+    find->end(false);
+    click(w.guideButton(0));
+    QTRY_VERIFY(QApplication::activePopupWidget() == w.guideMenu(0));
+    for (int i = 0; i < 13; ++i)
+        key(QStringLiteral("Down"));
+    key(QStringLiteral("Return"));
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(find->text(), QString::fromUtf8("a(n)¥d"));
+    QVERIFY(find->hasFocus());
+
+    // The window manager resizes the window: the controls follow the bottom
+    // edge, the sample stretches; the next fold measures from there.
+    xdotool({"windowsize", "--sync", QString::number(window->winId()), "778", "560"});
+    QTRY_COMPARE(window->height(), 560);
+    QTRY_COMPARE(triangle->y(), triangleAt.y() + 64);
+    QCOMPARE(source->height(), sourceAt.height() + 64);
+    QCOMPARE(w.controlAs<QLabel>("searchCaption")->y(), 14);
+    click(triangle);
+    QTRY_COMPARE(window->height(), triangleAt.y() + 64 + 18);
+    QCOMPARE(window->minimumHeight(), 300);
+    QVERIFY(!w.guideButton(0)->isVisible());
+    click(triangle);
+    QTRY_COMPARE(window->height(), 560);
+    settle();
+    QCOMPARE(triangle->y(), triangleAt.y() + 64);
+
+    // Select All and Close by their keys.
+    click(source);
+    key(QStringLiteral("ctrl+a"));
+    QCOMPARE(source->textCursor().selectedText(), QStringLiteral("banana\u2029nab"));
+    key(QStringLiteral("ctrl+w"));
+    QTRY_VERIFY(!w.isOpen());
+    tv::setServices(&s.seam);
+}
+
+void TestTrialPaletteDisplay::realProgram()
+{
+    QTemporaryDir dir(QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_palette_program-XXXXXX"));
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("app/Dictionary")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("config")));
+    const QString program = dir.path() + QStringLiteral("/app/tesvora");
+    QVERIFY(QFile::copy(QStringLiteral(TV_PROGRAM), program));
+    QProcess tesvora;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
+    tesvora.setProcessEnvironment(env);
+    tesvora.start(program, {});
+    QVERIFY(tesvora.waitForStarted());
+
+    QString frame;
+    QVERIFY(waitFor([&] { return !(frame = windowNamed(QStringLiteral("^Tesvora$"))).isEmpty(); }));
+    xdotool({"windowactivate", "--sync", frame});
+    settle();
+    // Help is the last menu; its last item opens the palette.
+    key(QStringLiteral("alt"));
+    key(QStringLiteral("Left"));
+    key(QStringLiteral("Down"));
+    key(QStringLiteral("Up"));
+    key(QStringLiteral("Return"));
+    QString palette;
+    QVERIFY(waitFor([&] { return !(palette = windowNamed(QStringLiteral("お試し検索パレット"))).isEmpty(); }));
+    QVERIFY(waitFor([&] { return windowSize(palette) == QStringLiteral("778x342"); }));
+
+    // The triangle at 20, 324 unfolds it; Cmd+W closes it.
+    xdotool({"windowactivate", "--sync", palette});
+    xdotool({"mousemove", "--sync", "--window", palette, "29", "333"});
+    xdotool({"click", "1"});
+    QVERIFY2(waitFor([&] { return windowSize(palette) == QStringLiteral("778x496"); }),
+             qPrintable(windowSize(palette)));
+    key(QStringLiteral("ctrl+w"));
+    QVERIFY(waitFor([&] { return windowNamed(QStringLiteral("お試し検索パレット")).isEmpty(); }));
+    QCOMPARE(tesvora.state(), QProcess::Running);
+
+    tesvora.terminate();
+    QVERIFY(tesvora.waitForFinished(20000));
+    QCOMPARE(tesvora.exitCode(), 0);
+}
+
+QTEST_MAIN(TestTrialPaletteDisplay)
+#include "tst_trial_palette_display.moc"
