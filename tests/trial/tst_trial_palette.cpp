@@ -304,6 +304,9 @@ void TestTrialPalette::preview_data()
                                        << "a\nb" << QStringList{};
     QTest::newRow("dot matching line ends") << "a\nb" << "a.b" << "X" << "rd" << "検索対象：1件ヒット"
                                             << QStringList{"a" + ps + "b"} << "X" << QStringList{"X"};
+    QTest::newRow("no-break space") << QStringLiteral("a\u00A0b c") << QStringLiteral("\u00A0") << "_" << ""
+                                    << "検索対象：1件ヒット" << QStringList{QStringLiteral("\u00A0")}
+                                    << QStringLiteral("a_b c") << QStringList{"_"};
     QTest::newRow("marks after a break") << QStringLiteral("😀\n😀x") << "x" << "y" << "" << "検索対象：1件ヒット"
                                          << QStringList{"x"} << QStringLiteral("😀\n😀y") << QStringList{"y"};
 }
@@ -336,7 +339,9 @@ void TestTrialPalette::preview()
     QCOMPARE(p.result()->toPlainText(), result);
     QCOMPARE(marked(p.result()), inserted);
     // The sample stays as typed; the marks changed nothing of it.
-    QCOMPARE(p.source()->toPlainText(), sample);
+    QString kept = p.source()->document()->toRawText();
+    kept.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    QCOMPARE(kept, sample);
 }
 
 void TestTrialPalette::typedIntoTheFields()
@@ -685,6 +690,11 @@ void TestTrialPalette::guideInsertionAtTheCaret()
     QCOMPARE(p.find()->cursorPosition(), 3);
     // The insertion ran the preview.
     QCOMPARE(p.caption(), QStringLiteral("検索対象：1件ヒット"));
+    // A click on a box or on the update button leaves the focus where it is.
+    p.set("isCaseSensitive", true);
+    QTest::mouseClick(p.c<QPushButton>("updateBtn"), Qt::LeftButton);
+    QVERIFY(p.find()->hasFocus());
+    QCOMPARE(s.app->editFieldNo, 11);
     // Several rows in turn; a selection is replaced.
     p.find()->setSelection(0, 1);
     p.w.guideMenu(2)->actions()[2]->trigger(); // x+

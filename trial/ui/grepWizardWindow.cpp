@@ -30,6 +30,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace tv {
 
@@ -237,6 +238,12 @@ grepWizardWindow::grepWizardWindow() : Window("grepWizardWindow")
     ui_.result->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     for (QPlainTextEdit* box : {ui_.source.data(), ui_.result.data()})
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A click on a box or on "更新" leaves the keyboard focus in the field
+    // that has it, so that a guide row chosen next still goes there; Tab
+    // still reaches them.
+    for (QWidget* c : std::initializer_list<QWidget*>{ui_.isGrep, ui_.isCaseSensitive, ui_.isGreedy,
+             ui_.isDotMatchAll, ui_.isMatchEmpty, ui_.isAutoUpdate, ui_.updateBtn})
+        c->setFocusPolicy(Qt::TabFocus);
     ui_.isAutoUpdate->setChecked(true);
     ui_.insWildCard->setEnabled(false);
     // Open, as the design has it; the opening folds the group away.
