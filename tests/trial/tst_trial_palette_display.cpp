@@ -189,6 +189,25 @@ void TestTrialPaletteDisplay::paletteInThisProcess()
     QTRY_COMPARE_WITH_TIMEOUT(find->text(), QString::fromUtf8("a(n)¥d"), kWait);
     QTRY_VERIFY_WITH_TIMEOUT(find->hasFocus(), kWait);
 
+    // A second click on a guide button closes its menu for good: the events
+    // that come after it find no menu, and the menu showed once.
+    // (The window stands high enough for the menu to open below the button.)
+    xdotool({"windowmove", "--sync", QString::number(window->winId()), "100", "40"});
+    QTRY_VERIFY_WITH_TIMEOUT(window->geometry().top() < 200, kWait);
+    int shows = 0;
+    QObject::connect(w.guideMenu(1), &QMenu::aboutToShow, w.guideMenu(1), [&shows] { ++shows; });
+    click(w.guideButton(1));
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget() == w.guideMenu(1), kWait);
+    const QRect buttonOnScreen(w.guideButton(1)->mapToGlobal(QPoint()), w.guideButton(1)->size());
+    QVERIFY(!w.guideMenu(1)->geometry().intersects(buttonOnScreen));
+    click(w.guideButton(1));
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), kWait);
+    click(replace);
+    QTRY_COMPARE_WITH_TIMEOUT(s.app->editFieldNo, 12, kWait);
+    QVERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(shows, 1);
+    QCOMPARE(find->text(), QString::fromUtf8("a(n)¥d"));
+
     // The window manager resizes the window: the controls follow the bottom
     // edge, the sample stretches; the next fold measures from there.
     xdotool({"windowsize", "--sync", QString::number(window->winId()), "778", "560"});
