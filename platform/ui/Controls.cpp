@@ -219,9 +219,11 @@ std::vector<QWidget*> controlArray(const QWidget* parent, const char* name)
     if (!parent)
         return members;
     for (QWidget* w : parent->findChildren<QWidget*>(QString::fromUtf8(name))) {
-        const int i = w->property("index").toInt();
-        if (i < 0)
+        // A control of that name outside the array has no index.
+        const QVariant index = w->property("index");
+        if (!index.isValid() || index.toInt() < 0)
             continue;
+        const int i = index.toInt();
         if (members.size() <= size_t(i))
             members.resize(size_t(i) + 1, nullptr);
         members[size_t(i)] = w;
