@@ -9,12 +9,15 @@
 #include <QFrame>
 #include <QRadioButton>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -93,11 +96,17 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
 {
     for (const ControlSpec& c : controls) {
         QString text = QString::fromUtf8(c.text);
+        QWidget* into = parent;
+        if (c.group) {
+            into = parent->findChild<QWidget*>(QString::fromUtf8(c.group));
+            if (!into)
+                throw NilObjectException(std::string("no group ") + c.group + " for " + c.name);
+        }
         QWidget* w = nullptr;
         switch (c.kind) {
         case ControlKind::Label:
         case ControlKind::MultiLineLabel: {
-            auto* label = new QLabel(text, parent);
+            auto* label = new QLabel(text, into);
             label->setWordWrap(c.kind == ControlKind::MultiLineLabel);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
@@ -105,38 +114,38 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
             break;
         }
         case ControlKind::PushButton: {
-            auto* button = new QPushButton(text, parent);
+            auto* button = new QPushButton(text, into);
             button->setAutoDefault(false);
             button->setDefault(c.isDefault);
             w = button;
             break;
         }
         case ControlKind::Canvas:
-            w = new Canvas(parent);
+            w = new Canvas(into);
             w->setFocusPolicy(Qt::NoFocus);
             break;
         case ControlKind::TextField:
-            w = new QLineEdit(text, parent);
+            w = new QLineEdit(text, into);
             break;
         case ControlKind::TextArea:
-            w = new QPlainTextEdit(text, parent);
+            w = new QPlainTextEdit(text, into);
             break;
         case ControlKind::ProgressBar: {
-            auto* bar = new QProgressBar(parent);
+            auto* bar = new QProgressBar(into);
             bar->setTextVisible(false);
             w = bar;
             break;
         }
         case ControlKind::CheckBox:
-            w = new QCheckBox(text, parent);
+            w = new QCheckBox(text, into);
             break;
         // Choices and markers.
         case ControlKind::RadioButton:
-            w = new QRadioButton(text, parent);
+            w = new QRadioButton(text, into);
             break;
         case ControlKind::PopUpMenu:
         case ControlKind::ComboBox: {
-            auto* box = new QComboBox(parent);
+            auto* box = new QComboBox(into);
             if (c.kind == ControlKind::ComboBox) {
                 box->setEditable(true);
                 box->setInsertPolicy(QComboBox::NoInsert);
@@ -150,7 +159,7 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
             break;
         }
         case ControlKind::Line: {
-            auto* line = new QFrame(parent);
+            auto* line = new QFrame(into);
             line->setFrameShape(QFrame::HLine);
             line->setVisible(false);
             w = line;
@@ -159,13 +168,36 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::Custom:
             if (!c.make)
                 throw NilObjectException(std::string("no maker for the control ") + c.name);
-            w = c.make(parent);
+            w = c.make(into);
             break;
+        case ControlKind::GroupBox:
+            w = new QGroupBox(text, into);
+            break;
+        case ControlKind::BevelButton: {
+            auto* button = new QToolButton(into);
+            button->setText(text);
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            w = button;
+            break;
+        }
+        case ControlKind::DisclosureTriangle: {
+            auto* triangle = new QToolButton(into);
+            triangle->setCheckable(true);
+            triangle->setAutoRaise(true);
+            triangle->setArrowType(Qt::RightArrow);
+            QObject::connect(triangle, &QToolButton::toggled, triangle,
+                [triangle](bool open) { triangle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow); });
+            w = triangle;
+            break;
+        }
         }
         if (!c.focusOnClick)
             w->setFocusPolicy(Qt::NoFocus);
         w->setObjectName(QString::fromUtf8(c.name));
-        w->setGeometry(c.left, c.top, c.width, c.height);
+        if (c.index >= 0)
+            w->setProperty("index", c.index);
+        const QPoint origin = into == parent ? QPoint() : into->mapTo(parent, QPoint());
+        w->setGeometry(c.left - origin.x(), c.top - origin.y(), c.width, c.height);
         QFont font = w->font();
         if (c.family)
             font.setFamilies(QString::fromUtf8(c.family).split(QLatin1Char(','), Qt::SkipEmptyParts));
@@ -213,6 +245,38 @@ QWidget* requireControl(const QWidget* parent, const char* name, const QMetaObje
             if (type.cast(w))
                 return w;
     throw NilObjectException(std::string("no control ") + name + " of type " + type.className());
+}
+
+std::vector<QWidget*> controlArray(const QWidget* parent, const char* name)
+{
+    std::vector<QWidget*> members;
+    if (!parent)
+        return members;
+    for (QWidget* w : parent->findChildren<QWidget*>(QString::fromUtf8(name))) {
+        // A control of that name outside the array has no index.
+        const QVariant index = w->property("index");
+        if (!index.isValid() || index.toInt() < 0)
+            continue;
+        const int i = index.toInt();
+        if (members.size() <= size_t(i))
+            members.resize(size_t(i) + 1, nullptr);
+        members[size_t(i)] = w;
+    }
+    return members;
+}
+
+void attachPopupMenu(QWidget* bevelButton, QMenu* menu)
+{
+    auto* button = qobject_cast<QAbstractButton*>(bevelButton);
+    if (!button || !menu)
+        return;
+    QObject::connect(button, &QAbstractButton::pressed, menu, [button, menu] {
+        guarded([&] {
+            menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+            // The menu takes the mouse from here; the button is let go.
+            button->setDown(false);
+        });
+    });
 }
 
 void onEvent(QWidget* widget, QEvent::Type type, std::function<bool(QEvent*)> handler)

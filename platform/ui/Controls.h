@@ -18,6 +18,7 @@
 #include <vector>
 
 class QDialog;
+class QMenu;
 class QPainter;
 class QWidget;
 
@@ -40,6 +41,10 @@ enum class ControlKind {
     Line,           // a horizontal line; never shown, its geometry is read
     // --- Controls that a window makes itself (a list view of its own kind).
     Custom,         // made by ControlSpec::make
+    // Group boxes, bevel buttons and disclosure triangles.
+    GroupBox,           // a framed box with a title; carries the controls that name it as their group
+    BevelButton,        // a flat button; it may open a pop-up menu (attachPopupMenu)
+    DisclosureTriangle, // a check button drawn as a triangle: checked is open
 };
 
 // The edges of the window a control follows when the window is resized: a
@@ -72,6 +77,10 @@ struct ControlSpec {
     unsigned anchor = AnchorTopLeft;
     bool focusOnClick = true;     // false: a click leaves the focus where it is
     QWidget* (*make)(QWidget* parent) = nullptr; // ControlKind::Custom: makes the control
+    // The group box (an earlier row) that carries this control: it moves, shows
+    // and hides with the box. Its geometry stays in window coordinates.
+    const char* group = nullptr;
+    int index = -1;               // its index in a control array (several rows of one name)
 };
 
 // Creates the controls inside the parent, each named by its objectName.
@@ -90,6 +99,13 @@ T* bindControl(const QWidget* parent, const char* name)
 {
     return static_cast<T*>(requireControl(parent, name, T::staticMetaObject));
 }
+
+// The members of a control array, by their index.
+std::vector<QWidget*> controlArray(const QWidget* parent, const char* name);
+
+// Lets a bevel button open the menu under itself when pressed. The menu pops
+// up and the press returns at once: no event loop of its own runs meanwhile.
+void attachPopupMenu(QWidget* bevelButton, QMenu* menu);
 
 // Sets a control's text colour.
 void setTextColor(QWidget* control, const QColor& color);

@@ -1,6 +1,5 @@
 #include "proofing/ui/CheckText.h"
 
-#include "app/core/AppState.h"
 #include "platform/core/Text.h"
 #include "platform/ui/FieldText.h"
 
@@ -27,16 +26,6 @@ QTextCharFormat markFormat()
 }
 
 } // namespace
-
-QFont fontOfSlot(int slot)
-{
-    const AppState& app = appState();
-    const size_t i = slot >= 0 && slot < FontSlotCount ? static_cast<size_t>(slot) : 0;
-    QFont font(qs(app.fontName[i]));
-    const int size = app.fontSize[i];
-    font.setPixelSize(size > 0 && size < 1000 ? size : 12);
-    return font;
-}
 
 CheckText& CheckText::of(QPlainTextEdit* box)
 {

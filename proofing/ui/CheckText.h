@@ -9,6 +9,7 @@
 //
 // One lives on each checkTextBox, found through the box.
 
+#include "app/ui/Fonts.h"
 #include "proofing/core/DocumentPositions.h"
 
 #include <QObject>
@@ -17,14 +18,9 @@
 #include <cstdint>
 #include <string>
 
-class QFont;
 class QPlainTextEdit;
 
 namespace tv {
-
-// The font of a FontSlot, at its size in pixels (12 when the size is not
-// usable).
-QFont fontOfSlot(int slot);
 
 class CheckText : public QObject {
     Q_OBJECT

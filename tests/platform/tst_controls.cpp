@@ -1,19 +1,24 @@
-// Windows' control tables: binding typed members by name, and the anchors
-// that place controls when a window is resized.
+// Windows' control tables: binding typed members by name, the anchors that
+// place controls when a window is resized, group boxes with their children,
+// control arrays, disclosure triangles and bevel buttons with a menu.
 
 #include "platform/core/Errors.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QWidget>
 
 using namespace tv;
@@ -32,6 +37,24 @@ const std::vector<ControlSpec>& table()
             .anchor = AnchorAll},
         {.kind = ControlKind::CheckBox, .name = "low", .text = "確認", .left = 10, .top = 160, .width = 80,
             .height = 20, .anchor = AnchorLeft | AnchorBottom, .focusOnClick = false},
+    };
+    return t;
+}
+
+// A group box with children, a control array and a triangle.
+const std::vector<ControlSpec>& groupTable()
+{
+    static const std::vector<ControlSpec> t = {
+        {.kind = ControlKind::GroupBox, .name = "box", .text = "枠", .left = 20, .top = 100, .width = 160,
+            .height = 80, .anchor = AnchorLeft | AnchorBottom},
+        {.kind = ControlKind::BevelButton, .name = "member", .text = "二", .left = 110, .top = 130, .width = 60,
+            .height = 22, .focusOnClick = false, .group = "box", .index = 1},
+        {.kind = ControlKind::BevelButton, .name = "member", .text = "一", .left = 30, .top = 130, .width = 60,
+            .height = 22, .focusOnClick = false, .group = "box", .index = 0},
+        {.kind = ControlKind::Label, .name = "member", .text = "外", .left = 10, .top = 10, .width = 40,
+            .height = 20},
+        {.kind = ControlKind::DisclosureTriangle, .name = "triangle", .left = 10, .top = 80, .width = 18,
+            .height = 18, .anchor = AnchorLeft | AnchorBottom, .focusOnClick = false},
     };
     return t;
 }
@@ -154,6 +177,66 @@ private slots:
         auto* marker = bindControl<QFrame>(&w, "marker");
         QVERIFY(!marker->isVisible());
         QCOMPARE(marker->geometry().top(), 133);
+    }
+
+    void groupCarriesItsChildren()
+    {
+        QWidget w;
+        w.resize(200, 200);
+        buildControls(&w, groupTable());
+        auto* box = bindControl<QGroupBox>(&w, "box");
+        const std::vector<QWidget*> members = controlArray(&w, "member");
+        QCOMPARE(members.size(), size_t(2));
+        QCOMPARE(qobject_cast<QToolButton*>(members[0])->text(), QStringLiteral("一"));
+        QCOMPARE(qobject_cast<QToolButton*>(members[1])->text(), QStringLiteral("二"));
+        // Window coordinates in the table; the box carries them.
+        QCOMPARE(members[1]->parentWidget(), static_cast<QWidget*>(box));
+        QCOMPARE(members[1]->mapTo(&w, QPoint()), QPoint(110, 130));
+        QCOMPARE(members[0]->focusPolicy(), Qt::NoFocus);
+        w.resize(200, 260);
+        layoutControls(&w, groupTable(), QSize(200, 200));
+        QCOMPARE(box->geometry(), QRect(20, 160, 160, 80));
+        QCOMPARE(members[1]->mapTo(&w, QPoint()), QPoint(110, 190));
+        w.show();
+        box->hide();
+        QVERIFY(!members[0]->isVisible());
+        QVERIFY_THROWS_EXCEPTION(NilObjectException,
+            buildControls(&w, {{.kind = ControlKind::Label, .name = "x", .group = "nobox"}}));
+    }
+
+    void triangleShowsItsState()
+    {
+        QWidget w;
+        buildControls(&w, groupTable());
+        auto* triangle = bindControl<QToolButton>(&w, "triangle");
+        QVERIFY(triangle->isCheckable());
+        QVERIFY(!triangle->isChecked());
+        QCOMPARE(triangle->arrowType(), Qt::RightArrow);
+        triangle->setChecked(true);
+        QCOMPARE(triangle->arrowType(), Qt::DownArrow);
+    }
+
+    void bevelButtonOpensItsMenu()
+    {
+        QWidget w;
+        w.resize(200, 200);
+        buildControls(&w, groupTable());
+        QMenu menu;
+        QAction* row = menu.addAction(QStringLiteral("row"));
+        int chosen = 0;
+        connect(row, &QAction::triggered, &w, [&chosen] { ++chosen; });
+        QWidget* button = controlArray(&w, "member")[0];
+        attachPopupMenu(button, &menu);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mousePress(button, Qt::LeftButton);
+        // The press returned with the menu up; no loop of its own runs it.
+        QVERIFY(menu.isVisible());
+        QCOMPARE(menu.pos(), button->mapToGlobal(QPoint(0, button->height())));
+        QTest::keyClick(&menu, Qt::Key_Down);
+        QTest::keyClick(&menu, Qt::Key_Return);
+        QCOMPARE(chosen, 1);
+        QVERIFY(!menu.isVisible());
     }
 };
 

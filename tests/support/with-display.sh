@@ -8,16 +8,18 @@
 # The command sees DISPLAY, QT_QPA_PLATFORM=xcb and its own session bus; its
 # exit status is the script's. Screenshots: `import -window root shot.png`.
 set -u
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+wm=
+# Xvfb picks a free display itself and names it: tests started side by side
+# (ctest -j) never share one.
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null' EXIT
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+trap 'kill "$wm" "$xvfb" 2>/dev/null; rm -f "$numfile"; wait 2>/dev/null' EXIT
+for _ in $(seq 200); do
+  [ -s "$numfile" ] && break
   sleep 0.05
 done
+display=":$(head -n 1 "$numfile" | tr -d '[:space:]')"
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 openbox >/dev/null 2>&1 &
 wm=$!
