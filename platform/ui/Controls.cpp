@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolButton>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -127,6 +129,26 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::CheckBox:
             w = new QCheckBox(text, parent);
             break;
+        // List and button kinds of the document windows.
+        case ControlKind::ListBox: {
+            auto* list = new QTreeView(parent);
+            list->setRootIsDecorated(false);
+            list->setItemsExpandable(false);
+            list->setUniformRowHeights(true);
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            list->setAllColumnsShowFocus(true);
+            w = list;
+            break;
+        }
+        case ControlKind::BevelButton: {
+            auto* button = new QToolButton(parent);
+            button->setText(text);
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            w = button;
+            break;
+        }
         }
         if (!c.focusOnClick)
             w->setFocusPolicy(Qt::NoFocus);

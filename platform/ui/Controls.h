@@ -32,6 +32,9 @@ enum class ControlKind {
     TextArea,       // several lines to edit
     ProgressBar,
     CheckBox,
+    // List and button kinds of the document windows.
+    ListBox,        // rows in columns under a heading; the window sets its model
+    BevelButton,    // a flat-edged button, usually kept out of the focus chain
 };
 
 // The edges of the window a control follows when the window is resized: a
