@@ -8,7 +8,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QFileSystemModel>
 #include <QMimeData>
+#include <QSortFilterProxyModel>
 #include <QUrl>
 
 namespace tv {
@@ -32,6 +34,38 @@ FolderItem itemFor(const QString& path)
     if (path.isEmpty())
         return {};
     return FolderItem::fromPath(QFile::encodeName(path).toStdString());
+}
+
+// Shows the folders and the files of one declared type, by their stored type
+// code as well as by their extension: a workspace file named without ".work"
+// is offered too.
+class TypeFilter : public QSortFilterProxyModel {
+public:
+    TypeFilter(std::string typeName, QObject* parent) : QSortFilterProxyModel(parent), typeName_(std::move(typeName)) {}
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        if (files->isDir(index))
+            return true;
+        bool accepted = false;
+        guarded([&] { accepted = FileTypes::accepts(typeName_, itemFor(files->filePath(index))); });
+        return accepted;
+    }
+
+private:
+    std::string typeName_;
+};
+
+// A declared type with codes of its own (not "special/any" or a folder).
+bool isTypedDocument(const std::string& typeName)
+{
+    const FileType* t = FileTypes::byName(typeName);
+    return t && t != &FileTypes::pAny() && t != &FileTypes::pFolder() && !t->MacType.empty();
 }
 
 } // namespace
@@ -64,6 +98,16 @@ void QtServices::beep()
 
 FolderItem QtServices::getOpenFolderItem(const std::string& typeName)
 {
+    if (isTypedDocument(typeName)) {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setProxyModel(new TypeFilter(typeName, &dialog));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return itemFor(dialog.selectedFiles().front());
+    }
     return itemFor(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
         filterFor(typeName)));
 }
