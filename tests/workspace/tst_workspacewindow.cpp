@@ -5,13 +5,18 @@
 #include "app/ShellFixture.h"
 
 #include "app/ui/SharedDialogs.h"
+#include "platform/ui/QtServices.h"
 #include "proofing/ui/PassWindows.h"
 #include "workspace/core/WorkspaceDrops.h"
 #include "workspace/ui/workSpace.h"
 
 #include "support/Wait.h"
 
+#include <QAbstractProxyModel>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
@@ -611,6 +616,57 @@ private slots:
         QVERIFY(!w.workSpaceItem);
         QCOMPARE(w.Title(), std::string("新規ワークスペース 1"));
         QCOMPARE(s->seam.messages.size(), size_t(1));
+    }
+
+    // The real open dialog: workspace files by extension or by their type,
+    // and folders; nothing else.
+    void theOpenDialogOffersWorkspaceFilesByTheirType()
+    {
+        const std::string in = s->root() + "/in/";
+        writeFile(in + "a.work", "");
+        writeFile(in + "untyped", "Tesvora Workspace,0,0,490,200\r\r");
+        writeFile(in + "notes.txt", "x");
+        QtServices real;
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            QFileDialog* dialog = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
+                    dialog = d;
+            QVERIFY(dialog);
+            const QString folder = QString::fromStdString(s->root() + "/in");
+            dialog->setDirectory(folder);
+            auto* proxy = qobject_cast<QAbstractProxyModel*>(dialog->proxyModel());
+            QVERIFY(proxy);
+            auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
+            QVERIFY(files);
+            // The dialog goes whatever is found, so that the call returns.
+            struct Closer {
+                QFileDialog* d;
+                ~Closer()
+                {
+                    QTimer::singleShot(0, d, [d = d] {
+                        if (d->isVisible())
+                            QMetaObject::invokeMethod(d, "reject");
+                    });
+                }
+            } closer {dialog};
+            auto parentIndex = [&] { return proxy->mapFromSource(files->index(folder)); };
+            QTRY_VERIFY_WITH_TIMEOUT(proxy->rowCount(parentIndex()) >= 3, 10000);
+            QTest::qWait(50);
+            const QModelIndex parent = parentIndex();
+            for (int r = 0; r < proxy->rowCount(parent); ++r)
+                shown << proxy->index(r, 0, parent).data().toString();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(QStringLiteral("untyped"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        const FolderItem chosen = real.getOpenFolderItem("Tesvora ワークスペース");
+        shown.sort();
+        QCOMPARE(shown, (QStringList {"a.work", "sub", "untyped"}));
+        QVERIFY(chosen);
+        QCOMPARE(chosen.path(), in + "untyped");
     }
 
     void theStartCommandActsOnlyForAFrontWorkspace()
