@@ -59,8 +59,8 @@ std::string hexBytes(const std::string& bytes)
 }
 
 // A drop as the desktop or another window delivers it, at a row of a list
-// (the row count: below the last row).
-void dropAt(QTreeView* list, const QByteArray& format, const QByteArray& bytes, int row)
+// (the row count: below the last row). True when the list took the drag.
+bool dropAt(QTreeView* list, const QByteArray& format, const QByteArray& bytes, int row)
 {
     QMimeData data;
     data.setData(QString::fromLatin1(format), bytes);
@@ -72,8 +72,11 @@ void dropAt(QTreeView* list, const QByteArray& format, const QByteArray& bytes, 
         at = list->visualRect(list->model()->index(rows - 1, 0)).bottomLeft() + QPoint(10, 4);
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &enter);
+    if (!enter.isAccepted())
+        return false;
     QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &drop);
+    return drop.isAccepted();
 }
 
 std::vector<std::string> names(const WorkspaceListModel& m)
@@ -359,6 +362,33 @@ private slots:
         QCOMPARE(w.document().dicList().row(6).name, std::string("p.dict"));
     }
 
+    // A drop on the heading goes before the first row shown.
+    void dropsOnTheHeading()
+    {
+        workSpace& w = newWorkspace();
+        WorkspaceListModel& model = w.document().dicList();
+        for (int i = 0; i < 40; ++i)
+            model.appendRow(dictionaryRow("d" + std::to_string(i) + ".dict"));
+        QTreeView* list = dicList(w);
+        QMimeData data;
+        data.setData(QString::fromLatin1(kDictPayloadMime), QByteArray("other\rnew.dict"));
+        auto dropOnHeading = [&] {
+            const QPoint at(10, list->header()->height() / 2);
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list->header()->viewport(), &enter);
+            QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list->header()->viewport(), &drop);
+        };
+        dropOnHeading();
+        QCOMPARE(model.row(0).name, std::string("new.dict"));
+        list->scrollTo(model.index(30, 0), QAbstractItemView::PositionAtTop);
+        const int first = list->indexAt(QPoint(1, 1)).row();
+        QVERIFY(first > 0);
+        dropOnHeading();
+        QCOMPARE(model.row(first).name, std::string("new.dict"));
+        QCOMPARE(model.count(), 42);
+    }
+
     void desktopDropsOnTheFileListGoToTheEnd()
     {
         workSpace& w = newWorkspace();
@@ -420,7 +450,7 @@ private slots:
         QCOMPARE(rows[2].picture, RowPicture::None);
         QCOMPARE(rows[3], (WorkspaceRow {"gone", "", RowPicture::None}));
         // A list takes no payload of the other list.
-        dropAt(dicList(w), kFilePayloadMime, QByteArray("other\rn\t/p"), 0);
+        QVERIFY(!dropAt(dicList(w), kFilePayloadMime, QByteArray("other\rn\t/p"), 0));
         QCOMPARE(w.document().dicList().count(), 5);
     }
 
@@ -436,16 +466,16 @@ private slots:
         std::unique_ptr<QMimeData> drag(files.mimeData({files.index(0, 0)}));
         QVERIFY(drag);
         const QByteArray rowsFormat = QByteArray(kListRowsMime);
-        dropAt(fileList(w), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 3);
+        QVERIFY(dropAt(fileList(w), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 3));
         QCOMPARE(files.rows()[2], (WorkspaceRow {"t.txt", in + "t.txt", RowPicture::File}));
         QCOMPARE(files.rows()[0].name, std::string("sub"));
         QVERIFY(marked(w));
 
         // Another list, of this window or another, takes none of its rows.
         s->app->SetWindowModified(w, false);
-        dropAt(dicList(w), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 0);
+        QVERIFY(!dropAt(dicList(w), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 0));
         workSpace& other = newWorkspace();
-        dropAt(fileList(other), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 0);
+        QVERIFY(!dropAt(fileList(other), rowsFormat, drag->data(QString::fromLatin1(kListRowsMime)), 0));
         QCOMPARE(w.document().dicList().count(), 0);
         QCOMPARE(other.document().fileList().count(), 0);
         QVERIFY(!marked(w));

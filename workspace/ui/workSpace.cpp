@@ -205,8 +205,8 @@ void workSpace::acceptDrops(QTreeView* list, WorkspaceListModel& model,
 {
     list->setAcceptDrops(true);
     list->viewport()->setAcceptDrops(true);
-    list->header()->setAcceptDrops(true);
-    for (QWidget* target : {list->viewport(), static_cast<QWidget*>(list->header())}) {
+    list->header()->viewport()->setAcceptDrops(true);
+    for (QWidget* target : {list->viewport(), list->header()->viewport()}) {
         auto takes = [list, &model](QEvent* e) {
             auto* drag = static_cast<QDropEvent*>(e);
             if (!drag->mimeData() || !model.acceptsDrop(*drag->mimeData())) {
