@@ -712,7 +712,7 @@ private slots:
         QCOMPARE(Window::front(), &w);
         s->app->EnableMenuItems();
         QVERIFY(s->menu("doProofread").Enabled());
-        s->choose("doProofread");
+        QTest::keyClick(w.widget(), Qt::Key_R, Qt::ControlModifier);
         QVERIFY(w.lastStart() && w.lastStart()->started);
         QVERIFY(test::waitFor([this] { return !s->app->isWorking; }));
         QCOMPARE(readFile(in + "t[fixed].txt"), std::string("y1"));
