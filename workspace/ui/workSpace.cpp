@@ -183,11 +183,14 @@ void workSpace::bindHandlers()
     acceptDrops(fileListBox_, workspace_->fileList(), &workSpace::fileListBox_DropObject);
     QObject::connect(fileListBox_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { guarded([this] { fileListBox_Change(); }); });
-    QObject::connect(doProofButton_, &QToolButton::clicked, this, [this] { guarded([this] { doProofButton_Action(); }); });
-    QObject::connect(addFileButton_, &QToolButton::clicked, this, [this] { guarded([this] { addFileButton_Action(); }); });
-    QObject::connect(addFolderButton_, &QToolButton::clicked, this,
-        [this] { guarded([this] { addFolderButton_Action(); }); });
-    QObject::connect(addDictButton_, &QToolButton::clicked, this, [this] { guarded([this] { addDictButton_Action(); }); });
+    const std::pair<QToolButton*, void (workSpace::*)()> actions[] = {
+        {doProofButton_, &workSpace::doProofButton_Action},
+        {addFileButton_, &workSpace::addFileButton_Action},
+        {addFolderButton_, &workSpace::addFolderButton_Action},
+        {addDictButton_, &workSpace::addDictButton_Action},
+    };
+    for (const auto& [button, action] : actions)
+        QObject::connect(button, &QToolButton::clicked, this, [this, action] { guarded([&] { (this->*action)(); }); });
 
     bindMenuHandler("winclose", [this](int) { return _winclose_Action(); });
     bindMenuHandler("addFile", [this](int) { return _addFile_Action(); });
