@@ -314,6 +314,13 @@ std::string FolderItem::MacType() const
     return sniffType(p);
 }
 
+std::string FolderItem::storedMacType() const
+{
+    if (Directory())
+        return "FOLD";
+    return readAttribute(path(), kTypeAttribute);
+}
+
 std::string FolderItem::MacCreator() const
 {
     return readAttribute(path(), kCreatorAttribute);

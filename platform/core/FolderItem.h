@@ -72,6 +72,9 @@ public:
     // "wksp" when its first line is a dictionary or workspace header, else "".
     std::string MacType() const;
     std::string MacCreator() const;
+    // The type code stored on the file alone, without reading its first line
+    // ("" when none is stored; "FOLD" for a folder).
+    std::string storedMacType() const;
     // Storing a code never fails the caller: where the file system has no
     // extended attributes it returns false.
     bool setMacType(std::string_view code) const;

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -173,6 +174,19 @@ void buildControls(QWidget* parent, const std::vector<ControlSpec>& controls)
         case ControlKind::GroupBox:
             w = new QGroupBox(text, into);
             break;
+        // List kinds of the document windows.
+        case ControlKind::ListBox: {
+            auto* list = new QTreeView(into);
+            list->setRootIsDecorated(false);
+            list->setItemsExpandable(false);
+            list->setUniformRowHeights(true);
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            list->setAllColumnsShowFocus(true);
+            w = list;
+            break;
+        }
         case ControlKind::BevelButton: {
             auto* button = new QToolButton(into);
             button->setText(text);

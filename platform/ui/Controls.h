@@ -45,6 +45,8 @@ enum class ControlKind {
     GroupBox,           // a framed box with a title; carries the controls that name it as their group
     BevelButton,        // a flat button; it may open a pop-up menu (attachPopupMenu)
     DisclosureTriangle, // a check button drawn as a triangle: checked is open
+    // List kinds of the document windows.
+    ListBox,        // rows in columns under a heading; the window sets its model
 };
 
 // The edges of the window a control follows when the window is resized: a

@@ -10,8 +10,10 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QFileSystemModel>
 #include <QMimeData>
 #include <QPointer>
+#include <QSortFilterProxyModel>
 #include <QUrl>
 
 #include <memory>
@@ -39,12 +41,44 @@ FolderItem itemFor(const QString& path)
     return FolderItem::fromPath(QFile::encodeName(path).toStdString());
 }
 
+// Shows the folders and the files of one declared type, by their stored type
+// code as well as by their extension: a workspace file named without ".work"
+// is offered too.
+class TypeFilter : public QSortFilterProxyModel {
+public:
+    TypeFilter(std::string typeName, QObject* parent) : QSortFilterProxyModel(parent), typeName_(std::move(typeName)) {}
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        if (files->isDir(index))
+            return true;
+        bool accepted = false;
+        guarded([&] { accepted = FileTypes::accepts(typeName_, itemFor(files->filePath(index))); });
+        return accepted;
+    }
+
+private:
+    std::string typeName_;
+};
+
+// A declared type with codes of its own (not "special/any" or a folder).
+bool isTypedDocument(const std::string& typeName)
+{
+    const FileType* t = FileTypes::byName(typeName);
+    return t && t != &FileTypes::pAny() && t != &FileTypes::pFolder() && !t->MacType.empty();
+}
+
 // A file dialog, opened without a nested event loop of its own: a pass's
 // worker waits for the answer by letting the event loop run, as it does for
 // a message box; the main side waits in a loop that ends with the dialog.
 // The chosen path, or empty when the dialog was cancelled.
 QString runFileDialog(QFileDialog::AcceptMode accept, QFileDialog::FileMode mode, const QString& caption,
-                      const QString& proposed, const QString& filter)
+                      const QString& proposed, const QString& filter, const std::string& typeName = {})
 {
     struct Answer {
         bool done = false;
@@ -58,6 +92,11 @@ QString runFileDialog(QFileDialog::AcceptMode accept, QFileDialog::FileMode mode
         dialog->setOption(QFileDialog::ShowDirsOnly);
     if (!proposed.isEmpty())
         dialog->selectFile(proposed);
+    if (isTypedDocument(typeName)) {
+        // Qt's own dialog, which takes a filter of ours.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setProxyModel(new TypeFilter(typeName, dialog));
+    }
     dialog->setWindowModality(Qt::ApplicationModal);
     QObject::connect(dialog, &QDialog::finished, dialog, [answer, dialog](int result) {
         if (result == QDialog::Accepted && dialog)
@@ -112,8 +151,11 @@ void QtServices::beep()
 
 FolderItem QtServices::getOpenFolderItem(const std::string& typeName)
 {
+    // A type with codes of its own is offered by its filter, which knows
+    // files by their codes as well as by their extensions.
+    const bool typed = isTypedDocument(typeName);
     return itemFor(runFileDialog(QFileDialog::AcceptOpen, QFileDialog::ExistingFile, QString(), QString(),
-        filterFor(typeName)));
+        typed ? QString() : filterFor(typeName), typed ? typeName : std::string()));
 }
 
 FolderItem QtServices::selectFolder(const std::string& prompt)

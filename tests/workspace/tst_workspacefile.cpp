@@ -259,6 +259,20 @@ private slots:
         QCOMPARE(readFile(file.path()), std::string("Tesvora Workspace,0,0,490,200\rb.dict\t\r"));
     }
 
+    void aFileWithoutStoredCodesGetsNoneOnALaterSave()
+    {
+        // Its first line reads as a workspace, but nothing is stored on it.
+        const FolderItem file = FolderItem::fromPath(root_ + "/copied.work");
+        writeFile(file.path(), "Tesvora Workspace,0,0,490,200\r\r");
+        QCOMPARE(file.MacType(), std::string("wksp"));
+        const FileCodes codes = existingFileCodes(file);
+        QVERIFY(codes.type.empty());
+        QVERIFY(codes.creator.empty());
+        writeWorkspaceFile(file, frame(0, 0, 490, 200), {"b.dict"}, {}, codes);
+        QVERIFY(file.storedMacType().empty());
+        QVERIFY(file.MacCreator().empty());
+    }
+
     void existingCodesOfAMissingFileAreNone()
     {
         const FileCodes codes = existingFileCodes(FolderItem::fromPath(root_ + "/none.work"));

@@ -124,7 +124,8 @@ FileCodes existingFileCodes(const FolderItem& file)
 {
     if (!file || !file.Exists() || file.Directory())
         return {};
-    return {file.MacType(), file.MacCreator()};
+    // The codes stored on it: a type read off its first line is none.
+    return {file.storedMacType(), file.MacCreator()};
 }
 
 void writeWorkspaceFile(const FolderItem& file, const FrameBounds& frame,

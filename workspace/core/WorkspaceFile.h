@@ -48,7 +48,8 @@ struct FileCodes {
 };
 // A first save makes a workspace file: "wksp" and "Tv9x".
 FileCodes workspaceFileCodes();
-// A later save keeps the codes the file has now (none when it is gone).
+// A later save keeps the codes stored on the file now: none when it is gone
+// or has none stored (a type only read off its first line is not kept).
 FileCodes existingFileCodes(const FolderItem& file);
 
 // Builds the whole file in memory and writes it through the safe writer:
