@@ -4,6 +4,8 @@
 #include "app/ui/Shell.h"
 
 #include <QGuiApplication>
+#include <QLayout>
+#include <QMainWindow>
 #include <QScreen>
 #include <QWidget>
 
@@ -37,13 +39,32 @@ bool DocumentWindow::saveCommand()
     return true;
 }
 
+int DocumentWindow::menuBarHeight() const
+{
+    auto* window = qobject_cast<QMainWindow*>(widget());
+    if (!window || !window->centralWidget())
+        return 0;
+    if (window->layout())
+        window->layout()->activate();
+    return window->centralWidget()->geometry().top();
+}
+
 FrameBounds DocumentWindow::contentFrame() const
 {
     QWidget* w = widget();
     if (!w)
         return {};
     const QRect g = w->geometry();
-    return FrameBounds {g.y(), g.x(), g.width(), g.height()};
+    const int bar = menuBarHeight();
+    return FrameBounds {g.y() + bar, g.x(), g.width(), g.height() - bar};
+}
+
+void DocumentWindow::placeContent(const QRect& content)
+{
+    if (QWidget* w = widget()) {
+        const int bar = menuBarHeight();
+        w->setGeometry(content.x(), content.y() - bar, content.width(), content.height() + bar);
+    }
 }
 
 void DocumentWindow::applyContentFrame(const FrameBounds& frame, QSize minimum)
@@ -57,15 +78,16 @@ void DocumentWindow::applyContentFrame(const FrameBounds& frame, QSize minimum)
         if (screen->availableGeometry().intersects(wanted))
             onScreen = true;
     if (frame.Width >= minimum.width() && frame.Height >= minimum.height() && onScreen) {
-        w->setGeometry(wanted);
+        placeContent(wanted);
         return;
     }
+    const int bar = menuBarHeight();
     QRect area;
     if (QScreen* primary = QGuiApplication::primaryScreen())
         area = primary->availableGeometry();
     const int left = area.isValid() ? area.left() + (area.width() - minimum.width()) / 2 : 0;
-    const int top = area.isValid() ? area.top() + (area.height() - minimum.height()) / 2 : 0;
-    w->setGeometry(left, top, minimum.width(), minimum.height());
+    const int top = area.isValid() ? area.top() + (area.height() - minimum.height() - bar) / 2 : 0;
+    w->setGeometry(left, top, minimum.width(), minimum.height() + bar);
 }
 
 } // namespace tv

@@ -9,6 +9,7 @@
 #include "platform/core/FolderItem.h"
 #include "platform/ui/Window.h"
 
+#include <QRect>
 #include <QSize>
 
 #include <string>
@@ -32,12 +33,17 @@ public:
     // The save command: the mark goes only with a save that went through.
     bool saveCommand();
 
-    // The content area's frame.
+    // The content area's frame: the window's own area below the menu bar
+    // it carries, which is what a document's header stores.
     FrameBounds contentFrame() const;
+    // Places the window so that its content area is that rectangle.
+    void placeContent(const QRect& content);
     // Places the content area by a stored frame. A frame that is degenerate
-    // (smaller than the minimum) or lies off every screen shows the window
-    // at its minimum size on the primary screen instead.
+    // (smaller than the content's minimum) or lies off every screen shows the
+    // window at its minimum size on the primary screen instead.
     void applyContentFrame(const FrameBounds& frame, QSize minimum);
+    // The height of the menu bar above the content area (0 without one).
+    int menuBarHeight() const;
 
 protected:
     // Writes the document; true when it has been saved.

@@ -654,9 +654,9 @@ void dicEdit::readDictionary(const FolderItem& file)
         for (QScreen* screen : QGuiApplication::screens())
             screens.push_back(screen->availableGeometry());
         if (isPlaceableFrame(*dictionary.frame, screens))
-            widget()->setGeometry(geometryOfFrame(*dictionary.frame));
+            placeContent(geometryOfFrame(*dictionary.frame));
         else
-            applyContentFrame(FrameBounds {}, widget()->minimumSize());
+            applyContentFrame(FrameBounds {}, editorMinimumSize);
     }
     if (dictionary.malformedLines > 0) {
         notifySheet& notice = notifySheet::instance();
@@ -670,7 +670,8 @@ bool dicEdit::doDicSave()
     Shell& a = shell();
     const FolderItem folder = a.dictionaryFolder();
     const FolderItem file = folder && !editDic.empty() ? folder.Child(editDic) : FolderItem();
-    const DictionaryFrame frame = widget() ? frameOfGeometry(widget()->geometry()) : DictionaryFrame {};
+    const FrameBounds content = contentFrame();
+    const DictionaryFrame frame {content.Left, content.Top, content.Width, content.Height};
     const DictionarySaveResult saved = saveDictionaryFile(file, frame, model_->rules());
     if (!saved) {
         services().openInformativeMessageBox("辞書 \"" + editDic + "\" を保存できませんでした。", saved.error, {});
@@ -682,10 +683,10 @@ bool dicEdit::doDicSave()
 void dicEdit::Event_Close()
 {
     Shell& a = shell();
-    if (QWidget* w = widget()) {
-        const QRect g = w->geometry();
-        a.prefDicWinPos = Str(int64_t(g.x())) + "," + Str(int64_t(g.y())) + "," + Str(int64_t(g.width())) + ","
-            + Str(int64_t(g.height()));
+    if (widget()) {
+        const FrameBounds g = contentFrame();
+        a.prefDicWinPos = Str(int64_t(g.Left)) + "," + Str(int64_t(g.Top)) + "," + Str(int64_t(g.Width)) + ","
+            + Str(int64_t(g.Height));
     }
     a.EnableMenuItems();
     editDic.clear();

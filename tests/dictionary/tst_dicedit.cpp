@@ -37,6 +37,13 @@ using tv::test::writeFile;
 
 namespace {
 
+// The editor's content area, below its menu bar: what the header stores.
+QRect contentOf(const tv::DocumentWindow& w)
+{
+    const tv::FrameBounds f = w.contentFrame();
+    return QRect(f.Left, f.Top, f.Width, f.Height);
+}
+
 const char* const kFieldNames[3] = {"findField", "repField", "guideField"};
 
 // The rules of an editor, one line each, cells joined by "|".
@@ -730,7 +737,7 @@ private slots:
         writeFile(s.dictFolder() + "/a.dict", bytes);
         {
             Editor ed(s, "a.dict");
-            QCOMPARE(ed.e->widget()->geometry(), frame);
+            QCOMPARE(contentOf(*ed.e), frame);
             s.choose("fileSave");
             QCOMPARE(readFile(s.dictFolder() + "/a.dict"), bytes);
             QVERIFY(!ed.modified());
@@ -739,7 +746,7 @@ private slots:
         QCOMPARE(s.app->prefDicWinPos,
                  std::to_string(frame.x()) + "," + std::to_string(frame.y()) + ",600,420");
         Editor again(s, "a.dict");
-        QCOMPARE(again.e->widget()->geometry(), frame);
+        QCOMPARE(contentOf(*again.e), frame);
         QCOMPARE(again.e->rules().ruleCount(), 3);
         again.e->setListIndex(0);
         QCOMPARE(again.field(0)->toPlainText(), QStringLiteral("a\\rb"));
@@ -775,7 +782,7 @@ private slots:
                   rulesFile({"a\tb"}, "Tesvora Dictionary," + std::to_string(at.x()) + "," + std::to_string(at.y())
                                           + ",573,360,UTF8"));
         Editor ed(s, "a.dict");
-        QCOMPARE(ed.e->widget()->geometry().topLeft(), at);
+        QCOMPARE(contentOf(*ed.e).topLeft(), at);
         QCOMPARE(ed.e->widget()->size(), ed.e->widget()->minimumSize());
     }
 

@@ -425,32 +425,14 @@ void workSpace::takeStart(const PassStart& start)
     shell().EnableMenuItems();
 }
 
-int workSpace::menuBarHeight() const
-{
-    auto* window = qobject_cast<QMainWindow*>(widget());
-    if (!window || !content_)
-        return 0;
-    if (window->layout())
-        window->layout()->activate();
-    return content_->geometry().top();
-}
-
 FrameBounds workSpace::workspaceFrame() const
 {
-    FrameBounds f = contentFrame();
-    const int bar = menuBarHeight();
-    f.Top += bar;
-    f.Height -= bar;
-    return f;
+    return contentFrame();
 }
 
 void workSpace::applyWorkspaceFrame(const FrameBounds& frame)
 {
-    const int bar = menuBarHeight();
-    FrameBounds whole = frame;
-    whole.Top -= bar;
-    whole.Height += bar;
-    applyContentFrame(whole, QSize(designSize().width(), designSize().height() + bar));
+    applyContentFrame(frame, designSize());
 }
 
 void registerWorkspaceWindow()

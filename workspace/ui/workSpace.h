@@ -89,7 +89,6 @@ private:
     bool removeSelectedRows(QTreeView* list, WorkspaceListModel& model, const std::string& key);
     void dropOnList(QTreeView* list, WorkspaceListModel& model, const QMimeData& data, const QPoint& position,
         bool fromThisList);
-    int menuBarHeight() const;
     void takeStart(const PassStart& start);
 
     std::unique_ptr<Workspace> workspace_;
