@@ -3,6 +3,7 @@
 // dialog and stays alive while it waits, saves where a typed name says, and
 // takes the failed-save road when the dialog is left with Escape.
 
+#include "support/Desktop.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -19,39 +20,11 @@
 using tv::test::readFile;
 using tv::test::writeFile;
 
+using tv::test::within;
+using tv::test::windowsNamed;
+using tv::test::xdotool;
+
 namespace {
-
-// xdotool's answer (standard output), empty when it failed.
-QString xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(10000))
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The visible windows whose title matches the pattern.
-QSet<QString> windowsNamed(const QString& pattern)
-{
-    const QString out = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-        QStringLiteral("--name"), pattern});
-    const QStringList ids = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return QSet<QString>(ids.begin(), ids.end());
-}
-
-// Polls (with the event loop running) until the condition holds, 20 s at most.
-bool within(const std::function<bool()>& condition, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
 
 // The preferences file: thirty CR-ended lines; the save place is the
 // dialog, and no result notice comes at the end.

@@ -3,6 +3,8 @@
 // comes back where the file's header put it (no drift by the title bar); a
 // real drag of a rule within the list moves it once.
 
+#include "support/Desktop.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+using tv::test::xdotool;
 
 namespace {
 
@@ -26,19 +30,6 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-// Runs xdotool; its output, trimmed.
-QString xdotool(const QStringList& args, int timeoutMs = 20000)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 // The first window whose name matches, waited for.

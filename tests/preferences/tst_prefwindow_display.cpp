@@ -3,6 +3,7 @@
 // "キャンセル" and the window manager's close, each checked in the
 // preferences file it writes.
 
+#include "support/Desktop.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using tv::test::xdotool;
+
 namespace {
 
 // Runs xdotool (or another tool) and answers what it printed.
@@ -24,11 +27,6 @@ QString run(const QString& program, const QStringList& args)
     p.start(program, args);
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdotool(const QStringList& args)
-{
-    return run(QStringLiteral("xdotool"), args);
 }
 
 // The first window whose name matches, waiting for it (empty after 20 s).

@@ -21,6 +21,7 @@
 
 #include "app/ShellFixture.h"
 #include "platform/ui/QtServices.h"
+#include "support/Desktop.h"
 #include "support/Wait.h"
 #include "trial/ui/grepWizardWindow.h"
 
@@ -28,21 +29,13 @@ using tv::grepWizardWindow;
 using tv::test::StartedShell;
 using tv::test::waitFor;
 
+using tv::test::xdotool;
+
 namespace {
 
 // How long a change may take to come back from the X server: a loaded
 // machine is slow, and every wait ends as soon as its condition holds.
 constexpr int kWait = 30000;
-
-// Runs xdotool and hands back what it printed.
-QString xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(20000))
-        return QStringLiteral("<timeout>");
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 // Lets the X server's events reach this process.
 void settle()

@@ -4,6 +4,7 @@
 // the file compared byte for byte. Then a new workspace gets a dictionary
 // through the real open dialog and its file through the real save dialog.
 
+#include "support/Desktop.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -19,42 +20,25 @@
 using tv::test::readFile;
 using tv::test::writeFile;
 
+using tv::test::within;
+using tv::test::xdotool;
+
 namespace {
-
-QString run(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
 
 // Answers the modal dialog that a click or a key opens over a window: waits
 // for it to take the focus, types the path into it, and waits for the
 // window to have the focus again.
 bool answerDialog(const QString& window, const std::string& path)
 {
-    if (!waitFor([&] {
-            const QString active = run({"getactivewindow"});
+    if (!within([&] {
+            const QString active = xdotool({"getactivewindow"});
             return !active.isEmpty() && active != window;
         }))
         return false;
     QTest::qWait(300);
-    run({"type", "--delay", "20", QString::fromStdString(path)});
-    run({"key", "Return"});
-    if (!waitFor([&] { return run({"getactivewindow"}) == window; }))
+    xdotool({"type", "--delay", "20", QString::fromStdString(path)});
+    xdotool({"key", "Return"});
+    if (!within([&] { return xdotool({"getactivewindow"}) == window; }))
         return false;
     // The program takes the focus back before the next key reaches it.
     QTest::qWait(300);
@@ -97,19 +81,19 @@ private slots:
         QVERIFY(program.waitForStarted());
 
         QString window;
-        QVERIFY(waitFor([&] {
-            window = run({"search", "--name", "ワークスペース \"job.work\""}).section('\n', 0, 0);
+        QVERIFY(within([&] {
+            window = xdotool({"search", "--name", "ワークスペース \"job.work\""}).section('\n', 0, 0);
             return !window.isEmpty();
         }));
         QTest::qWait(500);
-        run({"windowactivate", "--sync", window});
+        xdotool({"windowactivate", "--sync", window});
         // The add-file button: the fourth of the row, below the menu bar.
-        run({"mousemove", "--window", window, "223", "48", "click", "1"});
+        xdotool({"mousemove", "--window", window, "223", "48", "click", "1"});
         const std::string path = root + "/in/t.txt";
         QVERIFY(answerDialog(window, path));
-        run({"key", "ctrl+s"});
+        xdotool({"key", "ctrl+s"});
         const std::string expected = "Tesvora Workspace,100,120,490,200\ra.dict\t\rt.txt\t" + path + "\r";
-        const bool saved = waitFor([&] { return readFile(work) != "Tesvora Workspace,100,120,490,200\ra.dict\t\r"; });
+        const bool saved = within([&] { return readFile(work) != "Tesvora Workspace,100,120,490,200\ra.dict\t\r"; });
         if (!saved || readFile(work) != expected)
             QProcess::execute(QStringLiteral("import"),
                 {"-window", "root", QStringLiteral(TV_BUILD_DIR) + "/tst_workspacedisplay.png"});
@@ -118,28 +102,28 @@ private slots:
 
         // A new workspace: a dictionary through the real open dialog, then
         // the real save dialog names its file, and the window its title.
-        run({"key", "ctrl+alt+n"});
+        xdotool({"key", "ctrl+alt+n"});
         QString untitled;
-        QVERIFY(waitFor([&] {
-            untitled = run({"search", "--name", "新規ワークスペース 1"}).section('\n', 0, 0);
+        QVERIFY(within([&] {
+            untitled = xdotool({"search", "--name", "新規ワークスペース 1"}).section('\n', 0, 0);
             return !untitled.isEmpty();
         }));
         QTest::qWait(500);
-        run({"windowactivate", "--sync", untitled});
-        run({"mousemove", "--window", untitled, "137", "48", "click", "1"});
+        xdotool({"windowactivate", "--sync", untitled});
+        xdotool({"mousemove", "--window", untitled, "137", "48", "click", "1"});
         QVERIFY(answerDialog(untitled, root + "/app/Dictionary/a.dict"));
-        run({"key", "ctrl+s"});
+        xdotool({"key", "ctrl+s"});
         const std::string second = root + "/second.work";
         const bool answered = answerDialog(untitled, second);
         if (!answered)
             screenshot();
         QVERIFY(answered);
-        const bool written = waitFor([&] { return QFile::exists(QString::fromStdString(second)); });
+        const bool written = within([&] { return QFile::exists(QString::fromStdString(second)); });
         if (!written)
             QProcess::execute(QStringLiteral("import"),
                 {"-window", "root", QStringLiteral(TV_BUILD_DIR) + "/tst_workspacedisplay.png"});
         QVERIFY(written);
-        QVERIFY(waitFor([&] { return !run({"search", "--name", "ワークスペース \"second.work\""}).isEmpty(); }));
+        QVERIFY(within([&] { return !xdotool({"search", "--name", "ワークスペース \"second.work\""}).isEmpty(); }));
         const QString bytes = QString::fromStdString(readFile(second));
         QVERIFY2(QRegularExpression(QStringLiteral("\\ATesvora Workspace,-?[0-9]+,-?[0-9]+,490,200\ra\\.dict\t\r\\z"))
                      .match(bytes)
