@@ -99,7 +99,10 @@ void EditCursor::replace(const Found& found, std::string_view replacement)
         out_.reserve(rest + rest / 16 + replacement.size());
     }
     out_.append(src_, head_ + copied_, found.start - copied_);
+    const size_t inserted = out_.size();
     out_.append(replacement);
+    if (edits_)
+        edits_->add(inserted, out_.size(), matchedText(found));
     copied_ = cursor_ = found.end;
     edited_ = true;
 }
@@ -192,7 +195,7 @@ std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
 }
 
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare)
+                 std::string& spare, TextEdits* edits)
 {
     if (rule.regex)
         prepareEngine(engine, rule);
@@ -202,6 +205,7 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
     // test, where a pattern that does not compile is reported.
     int contextChars = -1;
     EditCursor cursor(std::move(text), std::move(spare));
+    cursor.recordEdits(edits);
     int count = 0;
     bool afterEmpty = false;
     for (;;) {

@@ -38,6 +38,9 @@ public:
     std::optional<Found> searchRegex(RegEx& engine, int contextChars, bool notEmptyAtStart);
     std::optional<Found> searchPlain(std::string_view find, bool caseSensitive);
 
+    // Every replacement from now on is recorded in `edits` as well.
+    void recordEdits(TextEdits* edits) { edits_ = edits; }
+
     // Leaves the match in the text; the cursor moves past it.
     void skip(const Found& found);
     // Puts the replacement in place of the match; the cursor moves past it.
@@ -72,6 +75,7 @@ private:
     std::string out_;   // the edited text before copied_
     bool edited_ = false;
     std::string spare_;
+    TextEdits* edits_ = nullptr;
 
     // Forward-only character counts.
     size_t outCounted_ = 0;
@@ -98,11 +102,12 @@ public:
 };
 
 // Applies one rule match by match to `text`; returns the number of
-// replacements made. `spare` is storage lent from one rule to the next.
+// replacements made. `spare` is storage lent from one rule to the next;
+// `edits`, when given, receives every replacement.
 // The engine is set up once for the rule, before its first search: nothing
 // the decider does between two searches may change it.
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare);
+                 std::string& spare, TextEdits* edits = nullptr);
 
 // Every line end of a replacement (CR LF, LF, CR) as CR.
 std::string withCrLineEnds(std::string text);

@@ -723,7 +723,7 @@ std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte,
 }
 
 size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_view replacement,
-                          bool all)
+                          bool all, TextEdits* edits)
 {
     Compiled& c = impl_->get(SearchPattern, Options);
     // Parsed at the first match: most rules find nothing in most texts.
@@ -745,7 +745,10 @@ size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_v
                 out.reserve(text.size() + text.size() / 16);
         }
         out.append(text.substr(copied, start - copied));
+        const size_t inserted = out.size();
         appendExpansion(out, parts, replacement, text, ov, c.groupCount);
+        if (edits)
+            edits->add(inserted, out.size(), text.substr(start, end - start));
         copied = end;
         ++count;
         if (!all)
@@ -775,11 +778,11 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
     return outcome;
 }
 
-size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement)
+size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits)
 {
     std::string& out = impl_->spare;
     out.clear();
-    size_t count = replaceInto(out, text, replacement, true);
+    size_t count = replaceInto(out, text, replacement, true, edits);
     if (count > 0)
         text.swap(out);
     // Big buffers are worth keeping; a small one is not worth holding.
