@@ -13,6 +13,8 @@
 
 namespace tv {
 
+bool proof::filterRules = true;
+
 const char* const kPassFailureMessage =
     "正規表現の表記、あるいはファイル関連のエラーです。校正を終了します。";
 
@@ -244,6 +246,8 @@ void proof::Event_Run()
         if (loaded) {
             scriptFolder_ = besideApplication("Script");
             rules_ = prepareRules(ruleList_);
+            if (filterRules)
+                filter_ = std::make_unique<RuleFilter>(rules_);
             do {
                 view_->setProgressValue(0);
                 itemChanged_ = false;
@@ -318,6 +322,8 @@ void proof::applyRules()
 {
     Decider decider(*this);
     const int32_t count = static_cast<int32_t>(rules_.size());
+    if (filter_)
+        filter_->scan(itemText_);
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
         const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
@@ -354,12 +360,30 @@ void proof::applyRules()
         }
         const bool atOnce =
             app_.isFastProof && !isScriptRule && !app_.isManualRep && !app_.isSelectRep;
-        if (atOnce) {
-            applyAtOnce(passRegEx_, rule, itemText_);
-            itemChanged_ = true;
+        // A rule that cannot match is not searched; all else it does as
+        // usual, and a pattern the engine rejects still ends the pass here.
+        const bool searched = !filter_ || filter_->mayMatch(i);
+        ++rulesApplied_;
+        if (searched) {
+            ++rulesSearched_;
+            edits_.clear();
+            TextEdits* edits = filter_ ? &edits_ : nullptr;
+            if (atOnce)
+                applyAtOnce(passRegEx_, rule, itemText_, edits);
+            else
+                runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_, edits);
+            if (filter_)
+                filter_->update(itemText_, edits_);
         } else {
-            runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_);
+            if (!atOnce)
+                decider.cancelTest();
+            if (rule.regex) {
+                prepareEngine(passRegEx_, rule);
+                passRegEx_.compile();
+            }
         }
+        if (atOnce)
+            itemChanged_ = true;
         yieldToOthers();
         ++ruleIndex_;
     }
