@@ -548,6 +548,9 @@ struct Compiled {
     pcre2_match_data* matchData = nullptr;
     uint32_t groupCount = 0;
     uint32_t maxLookBehind = 0;
+    // Machine code is made at the first match: a pass checks every rule's
+    // pattern but searches only the rules that can match.
+    bool jitTried = false;
 
     Compiled() = default;
     Compiled(const Compiled&) = delete;
@@ -655,8 +658,6 @@ struct RegEx::Impl {
         if (!entry->code)
             throw RegExException("the pattern does not compile (at byte " +
                                  std::to_string(errorOffset) + "): " + pcre2Message(error));
-        // Without JIT support the interpreter serves; both give the same matches.
-        pcre2_jit_compile(entry->code, PCRE2_JIT_COMPLETE);
         pcre2_pattern_info(entry->code, PCRE2_INFO_CAPTURECOUNT, &entry->groupCount);
         pcre2_pattern_info(entry->code, PCRE2_INFO_MAXLOOKBEHIND, &entry->maxLookBehind);
         entry->matchData = pcre2_match_data_create_from_pattern(entry->code, nullptr);
@@ -668,6 +669,11 @@ struct RegEx::Impl {
     // True for a match, false for none; throws for every other outcome.
     bool match(Compiled& c, std::string_view text, size_t start, uint32_t options)
     {
+        if (!c.jitTried) {
+            // Without JIT support the interpreter serves; both give the same matches.
+            pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
+            c.jitTried = true;
+        }
         const auto subject = reinterpret_cast<PCRE2_SPTR>(subjectPointer(text));
         options |= PCRE2_NO_UTF_CHECK;
         int rc = pcre2_match(c.code, subject, text.size(), start, options, c.matchData, matchContext);

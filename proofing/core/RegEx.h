@@ -112,6 +112,7 @@ public:
 
     // Compiles SearchPattern with the current options now (it would be at the
     // first search otherwise); throws RegExException when it does not compile.
+    // Its machine code is made at its first search.
     void compile();
     // The longest look-behind of SearchPattern in characters (\b and \B count
     // one), as the compiled pattern reports it; compiles like compile().

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <deque>
 #include <map>
 #include <optional>
@@ -17,6 +20,8 @@ namespace tv {
 namespace {
 
 constexpr uint32_t kKelvin = 0x212A;
+// About how much of a text is read between two calls of `between`.
+constexpr size_t kScanPiece = size_t(1) << 20;
 constexpr uint32_t kLongS = 0x017F;
 
 // The folded form of a letter filterFoldClass calls Folded; other code points
@@ -660,19 +665,47 @@ RuleFactors ruleFactors(const PassRule& rule)
 
 // ---------------------------------------------------------------------------
 // Counting literals: an Aho-Corasick automaton over the bytes that occur in
-// the literals (every other byte is one class), with every transition filled.
+// the literals (every other byte is one class). Its transitions are worked
+// out when first taken, so that building it costs the size of the literals,
+// not states times classes.
 
 struct LiteralCounter::Automaton {
     std::array<uint16_t, 256> byteClass{};
     size_t classes = 1;
-    std::vector<int32_t> next;     // state * classes + class
+    size_t states = 1;
+    // state * classes + class: the next state plus one; 0 not known yet. The
+    // trie's own edges are known from the start. Zeroed pages are given by
+    // the system as they are first touched.
+    struct Free {
+        void operator()(int32_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<int32_t[], Free> next;
+    size_t capacity = 0; // states the table has room for
+    std::vector<int32_t> fail;
     std::vector<int32_t> literal;  // the literal ending at the state, or -1
     std::vector<int32_t> dictLink; // nearest shorter suffix state ending a literal, or -1
     std::vector<uint8_t> reports;  // the state or a suffix ends a literal
 
-    int32_t step(int32_t s, unsigned char b) const
+    void reserve(size_t needed)
     {
-        return next[static_cast<size_t>(s) * classes + byteClass[b]];
+        if (needed <= capacity)
+            return;
+        size_t grown = std::max(needed, capacity * 2);
+        auto* table = static_cast<int32_t*>(std::calloc(grown * classes, sizeof(int32_t)));
+        if (!table)
+            throw std::bad_alloc();
+        if (next)
+            std::memcpy(table, next.get(), capacity * classes * sizeof(int32_t));
+        next.reset(table);
+        capacity = grown;
+    }
+
+    int32_t step(int32_t s, size_t c)
+    {
+        int32_t& slot = next[static_cast<size_t>(s) * classes + c];
+        if (slot == 0)
+            slot = (s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c)) + 1;
+        return slot - 1;
     }
 };
 
@@ -680,8 +713,10 @@ LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
     : automaton_(std::make_unique<Automaton>()), size_(literals.size())
 {
     Automaton& a = *automaton_;
+    size_t total = 1;
     for (const std::string& l : literals) {
         longest_ = std::max(longest_, l.size());
+        total += l.size();
         for (char c : l) {
             auto& cls = a.byteClass[static_cast<unsigned char>(c)];
             if (cls == 0)
@@ -689,52 +724,44 @@ LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
         }
     }
     const size_t k = a.classes;
-    a.next.assign(k, -1);
+    a.reserve(total); // at most one state per byte: never grown
     a.literal.assign(1, -1);
+    std::vector<std::vector<std::pair<uint16_t, int32_t>>> children(1);
     for (size_t id = 0; id < literals.size(); ++id) {
         int32_t s = 0;
         for (char c : literals[id]) {
-            const size_t slot = static_cast<size_t>(s) * k + a.byteClass[static_cast<unsigned char>(c)];
-            if (a.next[slot] < 0) {
-                a.next[slot] = static_cast<int32_t>(a.literal.size());
+            const size_t cls = a.byteClass[static_cast<unsigned char>(c)];
+            int32_t t = a.next[static_cast<size_t>(s) * k + cls] - 1;
+            if (t < 0) {
+                t = static_cast<int32_t>(a.states++);
+                a.reserve(a.states);
+                a.next[static_cast<size_t>(s) * k + cls] = t + 1;
                 a.literal.push_back(-1);
-                a.next.resize(a.next.size() + k, -1);
+                children[static_cast<size_t>(s)].emplace_back(static_cast<uint16_t>(cls), t);
+                children.emplace_back();
             }
-            s = a.next[slot];
+            s = t;
         }
         if (!literals[id].empty())
             a.literal[static_cast<size_t>(s)] = static_cast<int32_t>(id);
     }
-    const size_t states = a.literal.size();
-    std::vector<int32_t> fail(states, 0);
-    a.dictLink.assign(states, -1);
-    a.reports.assign(states, 0);
+    // Failure links breadth first, along the trie's edges only.
+    a.fail.assign(a.states, 0);
+    a.dictLink.assign(a.states, -1);
+    a.reports.assign(a.states, 0);
     std::deque<int32_t> queue;
-    for (size_t c = 0; c < k; ++c) {
-        int32_t& t = a.next[c];
-        if (t < 0) {
-            t = 0;
-        } else {
-            fail[static_cast<size_t>(t)] = 0;
-            queue.push_back(t);
-        }
-    }
+    for (auto [c, t] : children[0])
+        queue.push_back(t);
     while (!queue.empty()) {
         const int32_t s = queue.front();
         queue.pop_front();
         const auto su = static_cast<size_t>(s);
-        const auto f = static_cast<size_t>(fail[su]);
+        const auto f = static_cast<size_t>(a.fail[su]);
         a.dictLink[su] = a.literal[f] >= 0 ? static_cast<int32_t>(f) : a.dictLink[f];
         a.reports[su] = a.literal[su] >= 0 || a.dictLink[su] >= 0;
-        for (size_t c = 0; c < k; ++c) {
-            int32_t& t = a.next[su * k + c];
-            const int32_t viaFail = a.next[f * k + c];
-            if (t < 0) {
-                t = viaFail;
-            } else {
-                fail[static_cast<size_t>(t)] = viaFail;
-                queue.push_back(t);
-            }
+        for (auto [c, t] : children[su]) {
+            a.fail[static_cast<size_t>(t)] = s == 0 ? 0 : a.step(a.fail[su], c);
+            queue.push_back(t);
         }
     }
 }
@@ -743,20 +770,31 @@ LiteralCounter::~LiteralCounter() = default;
 
 void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign) const
 {
+    int32_t state = 0;
+    count(text, counts, sign, state);
+}
+
+void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
+                           int32_t& state) const
+{
     if (size_ == 0)
         return;
-    const Automaton& a = *automaton_;
+    Automaton& a = *automaton_;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    int32_t s = 0;
+    const size_t k = a.classes;
+    int32_t s = state;
     for (size_t i = 0; i < n; ++i) {
-        s = a.step(s, p[i]);
+        const size_t c = a.byteClass[p[i]];
+        const int32_t known = a.next[static_cast<size_t>(s) * k + c];
+        s = known ? known - 1 : a.step(s, c);
         if (!a.reports[static_cast<size_t>(s)])
             continue;
         for (int32_t r = a.literal[static_cast<size_t>(s)] >= 0 ? s : a.dictLink[static_cast<size_t>(s)]; r >= 0;
              r = a.dictLink[static_cast<size_t>(r)])
             counts[static_cast<size_t>(a.literal[static_cast<size_t>(r)])] += sign;
     }
+    state = s;
 }
 
 // ---------------------------------------------------------------------------
@@ -806,11 +844,23 @@ void RuleFilter::countAll(std::string_view text, int64_t sign)
         folded_.counter->count(filterFold(text), folded_.counts, sign);
 }
 
-void RuleFilter::scan(std::string_view text)
+void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
 {
     std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
     std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
-    countAll(text, 1);
+    int32_t exactState = 0, foldedState = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.size(), at + kScanPiece);
+        while (end < text.size() && continuation(static_cast<unsigned char>(text[end])))
+            ++end;
+        const std::string_view piece = text.substr(at, end - at);
+        exact_.counter->count(piece, exact_.counts, 1, exactState);
+        if (folded_.counter->size() > 0)
+            folded_.counter->count(filterFold(piece), folded_.counts, 1, foldedState);
+        at = end;
+        if (at < text.size() && between)
+            between();
+    }
 }
 
 bool RuleFilter::mayMatch(size_t index) const
@@ -824,7 +874,7 @@ bool RuleFilter::mayMatch(size_t index) const
     return false;
 }
 
-void RuleFilter::update(std::string_view text, const TextEdits& edits)
+void RuleFilter::update(std::string_view text, const TextEdits& edits, const std::function<void()>& between)
 {
     if (edits.empty() || margin_ == 0)
         return;
@@ -843,7 +893,8 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits)
     };
     // Edits closer than two margins are one piece: the text between them is
     // part of both the old and the new window.
-    std::string before, after;
+    std::string before;
+    size_t done = 0;
     const auto& spans = edits.spans;
     size_t k = 0;
     while (k < spans.size()) {
@@ -861,6 +912,11 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits)
         countAll(before, -1);
         countAll(text.substr(from, to - from), 1);
         k = last + 1;
+        done += before.size() + (to - from);
+        if (done >= kScanPiece && k < spans.size() && between) {
+            done = 0;
+            between();
+        }
     }
 }
 

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +53,9 @@ public:
 
     // Adds `sign` to counts[i] for every occurrence of literal i in text.
     void count(std::string_view text, std::vector<int64_t>& counts, int64_t sign) const;
+    // The same for a text handed over in pieces: `state` starts at 0 and
+    // carries what the last piece ended with.
+    void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state) const;
     size_t size() const { return size_; }
     size_t longest() const { return longest_; }
 
@@ -67,12 +71,14 @@ public:
     explicit RuleFilter(const std::vector<PassRule>& rules);
     ~RuleFilter();
 
-    // Counts the factors in a new text.
-    void scan(std::string_view text);
+    // Counts the factors in a new text. A long text is read in pieces, with
+    // `between` called after each.
+    void scan(std::string_view text, const std::function<void()>& between = {});
     // False only when rule `index` provably cannot match the text.
     bool mayMatch(size_t index) const;
-    // The text has changed as `edits` say; `text` is the text now.
-    void update(std::string_view text, const TextEdits& edits);
+    // The text has changed as `edits` say; `text` is the text now. Many
+    // edits are taken in pieces, with `between` called after each.
+    void update(std::string_view text, const TextEdits& edits, const std::function<void()>& between = {});
 
     // Rules that have factors.
     size_t filteredRules() const;

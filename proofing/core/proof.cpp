@@ -323,7 +323,7 @@ void proof::applyRules()
     Decider decider(*this);
     const int32_t count = static_cast<int32_t>(rules_.size());
     if (filter_)
-        filter_->scan(itemText_);
+        filter_->scan(itemText_, [] { yieldToOthers(); });
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
         const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
@@ -373,7 +373,7 @@ void proof::applyRules()
             else
                 runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_, edits);
             if (filter_)
-                filter_->update(itemText_, edits_);
+                filter_->update(itemText_, edits_, [] { yieldToOthers(); });
         } else {
             if (!atOnce)
                 decider.cancelTest();
