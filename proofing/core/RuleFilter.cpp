@@ -131,6 +131,8 @@ bool better(const FactorSet& a, const FactorSet& b)
 }
 
 constexpr size_t kMaxFactors = 32;
+// Classes of more characters than this are not spelt out.
+constexpr uint32_t kMaxClass = 8;
 constexpr int kMaxDepth = 100;
 
 struct GiveUp {};
@@ -171,6 +173,18 @@ public:
     }
 
 private:
+    // Whether a folded text holds a letter the folding changes.
+    static bool hasLetters(std::string_view text)
+    {
+        for (size_t i = 0; i < text.size();)
+            if (filterFoldClass(decodeAt(text, i)) == FoldClass::Folded)
+                return true;
+        return false;
+    }
+
+    // One branch of a pattern, read item by item. The literal text just read
+    // is the run: a few alternative texts (a class or a group of literals
+    // multiplies them), each of which the match holds there.
     class Branch {
     public:
         explicit Branch(bool caseless) : caseless_(caseless) {}
@@ -179,27 +193,38 @@ private:
         // is at least 1 and whose maximum is more than 1.
         void literal(uint32_t cp, bool repeated)
         {
+            bool letter = false;
             if (caseless_) {
                 switch (filterFoldClass(cp)) {
                 case FoldClass::CaseFree:
                     break;
                 case FoldClass::Folded:
                     cp = foldLetter(cp);
-                    runHasLetters_ = true;
+                    letter = true;
                     break;
                 case FoldClass::Unknown:
                     unknown();
                     return;
                 }
             }
-            appendCodePoint(run_, cp);
+            std::string c;
+            appendCodePoint(c, cp);
+            append({c}, letter);
             if (repeated) {
                 // Only the last repetition is next to what follows.
                 exact_ = false;
                 flush();
-                appendCodePoint(run_, cp);
-                runHasLetters_ = caseless_ && filterFoldClass(cp) == FoldClass::Folded;
+                append({c}, letter);
             }
+        }
+        // One of a few texts, already folded as this branch folds.
+        void oneOf(const std::vector<std::string>& texts, bool letters)
+        {
+            if (texts.empty() || texts.size() > kMaxFactors) {
+                unknown();
+                return;
+            }
+            append(texts, letters);
         }
         // Something that matches text the analysis does not follow, or an
         // optional part: the factor so far ends here.
@@ -211,10 +236,16 @@ private:
         // A group that must match, with what it tells.
         void group(const Outcome& o, bool once)
         {
-            if (once && exact_ && o.exact && o.exact->size() == 1 &&
-                o.exact->front().folded == caseless_) {
-                run_ += o.exact->front().text;
-                runHasLetters_ = runHasLetters_ || caseless_;
+            if (once && o.exact && o.exact->size() <= kMaxFactors &&
+                std::all_of(o.exact->begin(), o.exact->end(),
+                            [&](const Factor& f) { return f.folded == caseless_; })) {
+                std::vector<std::string> texts;
+                bool letters = false;
+                for (const Factor& f : *o.exact) {
+                    texts.push_back(f.text);
+                    letters = letters || (caseless_ && hasLetters(f.text));
+                }
+                append(texts, letters);
                 return;
             }
             unknown();
@@ -232,8 +263,11 @@ private:
         Outcome finish()
         {
             Outcome o;
-            if (exact_ && candidates_.empty() && !run_.empty())
-                o.exact = std::vector<Factor>{{run_, caseless_}};
+            if (exact_ && candidates_.empty() && !runEmpty()) {
+                o.exact = std::vector<Factor>{};
+                for (const std::string& r : run_)
+                    o.exact->push_back({r, caseless_});
+            }
             flush();
             for (const FactorSet& s : candidates_)
                 if (!o.set || better(s, *o.set))
@@ -242,16 +276,40 @@ private:
         }
 
     private:
+        bool runEmpty() const { return run_.size() == 1 && run_.front().empty(); }
+
+        void append(const std::vector<std::string>& texts, bool letters)
+        {
+            if (run_.size() * texts.size() > kMaxFactors) {
+                // Too many texts: the run so far ends, a new one begins.
+                exact_ = false;
+                flush();
+            }
+            std::vector<std::string> next;
+            next.reserve(run_.size() * texts.size());
+            for (const std::string& r : run_)
+                for (const std::string& t : texts)
+                    next.push_back(r + t);
+            run_ = std::move(next);
+            runHasLetters_ = runHasLetters_ || letters;
+        }
+
         void flush()
         {
-            if (!run_.empty())
-                candidates_.push_back({Factor{run_, caseless_ && runHasLetters_}});
-            run_.clear();
+            if (!runEmpty()) {
+                FactorSet set;
+                for (const std::string& r : run_)
+                    set.push_back({r, caseless_ && runHasLetters_});
+                std::sort(set.begin(), set.end());
+                set.erase(std::unique(set.begin(), set.end()), set.end());
+                candidates_.push_back(std::move(set));
+            }
+            run_.assign(1, std::string());
             runHasLetters_ = false;
         }
 
         bool caseless_;
-        std::string run_;
+        std::vector<std::string> run_{std::string()};
         bool runHasLetters_ = false;
         bool exact_ = true;
         std::vector<FactorSet> candidates_;
@@ -333,32 +391,85 @@ private:
         repeat();
     }
 
-    // "[" at i_: skipped whole.
-    void characterClass()
+    // "[" at i_, read whole. For a short list of literal characters, the
+    // texts it stands for (folded as the branch folds), and whether a letter
+    // was folded; otherwise nothing.
+    std::optional<std::vector<std::string>> characterClass(bool caseless, bool& letters)
     {
         size_t j = i_ + 1;
-        if (j < p_.size() && p_[j] == '^')
+        bool simple = true;
+        std::vector<uint32_t> chars;
+        if (j < p_.size() && p_[j] == '^') {
+            simple = false;
             ++j;
-        if (j < p_.size() && p_[j] == ']')
-            ++j;
+        }
+        bool first = true;
         for (;;) {
             if (j >= p_.size())
                 throw GiveUp{};
             const char c = p_[j];
-            if (c == ']')
+            if (c == ']' && !first)
                 break;
+            first = false;
             if (c == '[' && j + 1 < p_.size() && (p_[j + 1] == ':' || p_[j + 1] == '.' || p_[j + 1] == '='))
                 throw GiveUp{};
+            uint32_t cp = 0;
+            bool literal = true;
             if (c == '\\') {
                 if (j + 1 >= p_.size() || p_[j + 1] == 'Q' || p_[j + 1] == 'E')
                     throw GiveUp{};
                 ++j;
+                literal = !isAsciiAlnum(p_[j]);
+                cp = decodeAt(p_, j);
+            } else {
+                cp = decodeAt(p_, j);
             }
-            ++j;
-            while (j < p_.size() && continuation(static_cast<unsigned char>(p_[j])))
+            if (!literal) {
+                simple = false;
+                continue;
+            }
+            if (j + 1 < p_.size() && p_[j] == '-' && p_[j + 1] != ']') {
+                // A range; its end may be an escape, which ends the list.
                 ++j;
+                if (p_[j] == '\\') {
+                    simple = false;
+                    continue;
+                }
+                const uint32_t last = decodeAt(p_, j);
+                if (last < cp || last - cp >= kMaxClass) {
+                    simple = false;
+                    continue;
+                }
+                for (uint32_t k = cp; k <= last; ++k)
+                    chars.push_back(k);
+                continue;
+            }
+            chars.push_back(cp);
         }
         i_ = j + 1;
+        if (!simple || chars.empty())
+            return std::nullopt;
+        std::vector<std::string> texts;
+        letters = false;
+        for (uint32_t cp : chars) {
+            if (caseless) {
+                const FoldClass f = filterFoldClass(cp);
+                if (f == FoldClass::Unknown)
+                    return std::nullopt;
+                if (f == FoldClass::Folded) {
+                    cp = foldLetter(cp);
+                    letters = true;
+                }
+            }
+            std::string t;
+            appendCodePoint(t, cp);
+            texts.push_back(std::move(t));
+        }
+        std::sort(texts.begin(), texts.end());
+        texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+        if (texts.size() > kMaxClass)
+            return std::nullopt;
+        return texts;
     }
 
     uint32_t hexValue(size_t from, size_t to) const
@@ -572,10 +683,16 @@ private:
             case '(':
                 group(b, depth);
                 break;
-            case '[':
-                characterClass();
-                repeatedUnknown(b);
+            case '[': {
+                bool letters = false;
+                const auto texts = characterClass(b.caseless(), letters);
+                const Repeat r = repeat();
+                if (texts && (!r.present || (r.min >= 1 && !r.moreThanOne)))
+                    b.oneOf(*texts, letters);
+                else
+                    b.unknown();
                 break;
+            }
             case '.':
                 ++i_;
                 repeatedUnknown(b);

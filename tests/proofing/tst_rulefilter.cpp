@@ -118,8 +118,8 @@ void TestRuleFilter::factors_data()
     QTest::newRow("dot plus") << true << true << ".+" << "always";
     QTest::newRow("digits") << true << true << "\\d+" << "always";
     QTest::newRow("alternation") << true << true << "(?:受け付け|受付)" << "=受け付け =受付";
-    QTest::newRow("alternation beside a short run") << true << true << "(?:受け付け|受付)る" << "=受け付け =受付";
-    QTest::newRow("run beside a short alternation") << true << true << "(?:あ|い)設定する" << "=設定する";
+    QTest::newRow("alternation beside a short run") << true << true << "(?:受け付け|受付)る" << "=受け付ける =受付る";
+    QTest::newRow("run beside a short alternation") << true << true << "(?:あ|い)設定する" << "=あ設定する =い設定する";
     QTest::newRow("top-level alternation") << true << true << "abc|de" << "=abc =de";
     QTest::newRow("alternation with an empty branch") << true << true << "abc|" << "always";
     QTest::newRow("alternation with an unknown branch") << true << true << "abc|\\w" << "always";
@@ -127,8 +127,15 @@ void TestRuleFilter::factors_data()
     QTest::newRow("group repeated") << true << true << "(abc)+" << "=abc";
     QTest::newRow("group joins the run") << true << true << "x(bc)de" << "=xbcde";
     QTest::newRow("named group") << true << true << "(?<n>ab)c" << "=abc";
-    QTest::newRow("class") << true << true << "[あい]うえ" << "=うえ";
-    QTest::newRow("class with bracket") << true << true << "[]a]bc" << "=bc";
+    QTest::newRow("class") << true << true << "[あい]うえ" << "=あうえ =いうえ";
+    QTest::newRow("class with bracket") << true << true << "[]a]bc" << "=]bc =abc";
+    QTest::newRow("small class joins the run") << true << true << "要[らりるれろっ]" << "=要っ =要ら =要り =要る =要れ =要ろ";
+    QTest::newRow("negated class") << true << true << "要[^ら]" << "=要";
+    QTest::newRow("caseless class") << true << false << "[a-cA]x" << "~ax ~bx ~cx";
+    QTest::newRow("long range") << true << true << "[あ-ん]xy" << "=xy";
+    QTest::newRow("class with an escape") << true << true << "[\\d]xy" << "=xy";
+    QTest::newRow("optional class") << true << true << "ab[cd]?" << "=ab";
+    QTest::newRow("too many texts") << true << true << "[abcdefgh][abcdefgh]x" << "=ax =bx =cx =dx =ex =fx =gx =hx";
     QTest::newRow("posix class") << true << true << "[[:alpha:]]bc" << "always";
     QTest::newRow("look-ahead") << true << true << "いう(?=する)" << "=いう";
     QTest::newRow("negative look-behind") << true << true << "(?<!で)きる" << "=きる";
@@ -276,7 +283,8 @@ void TestRuleFilter::neverSkipsAMatch()
     const std::vector<std::string> pieces = {
         "a", "k", "K", "\u212A", "s", "S", "\u017F", "の", "ａ", "Ａ", "ab", "(?i)", "(?-i)", "(", ")",
         "(?:", "|", "?", "*", "+", "{2}", "{1,}", ".", "\\b", "(?=", "(?<=", "(?!", "[a-c]", "\\Q.\\E",
-        "\\r", "^", "$", "\\s", "\\x{212a}", "\\.", "(?i:", "\\1"};
+        "\\r", "^", "$", "\\s", "\\x{212a}", "\\.", "(?i:", "\\1", "[kK]", "[あの]", "[^の]",
+        "[\u212As]", "[a\\-c]", "[]a]"};
     const std::vector<std::string> letters = {"a", "k", "K", "\u212A", "s", "S", "\u017F", "の",
                                               "ａ", "Ａ", "\r", ".", "b", "c", " "};
     std::mt19937 random(19);
