@@ -10,6 +10,7 @@
 #include "proofing/core/RegEx.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,10 @@ public:
 
     // Every replacement from now on is recorded in `edits` as well.
     void recordEdits(TextEdits* edits) { edits_ = edits; }
+
+    // Offset in the rest of the text of the next search.
+    size_t position() const { return cursor_; }
+    size_t restSize() const { return src_.size() - head_; }
 
     // Leaves the match in the text; the cursor moves past it.
     void skip(const Found& found);
@@ -99,6 +104,10 @@ public:
                                               std::string proposed) = 0;
     // After each replacement, with the rule's count in this text.
     virtual void replaced(int ruleReplaceCount) = 0;
+    // Runs one search that may read up to `bytes` bytes of text; a pass may
+    // run it aside while its windows go on. The search touches the engine
+    // and the text alone.
+    virtual void runSearch(size_t bytes, const std::function<void()>& search);
 };
 
 // Applies one rule match by match to `text`; returns the number of

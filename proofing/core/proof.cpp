@@ -11,6 +11,10 @@
 #include "proofing/core/ScriptRule.h"
 #include "proofing/core/SelectList.h"
 
+#include <chrono>
+#include <functional>
+#include <future>
+
 namespace tv {
 
 bool proof::filterRules = true;
@@ -22,6 +26,26 @@ namespace {
 
 // A cancel request: the pass ends like a failure, without the message.
 struct PassCancelled {};
+
+// Texts from this size on are searched and replaced aside, so that one long
+// search does not hold the windows up.
+constexpr size_t kAsideBytes = size_t(4) << 20;
+
+// Runs `work`, pure computation on what the pass alone holds (its text and
+// its engine), on a thread of its own when the text is large, while the
+// event loop goes on; its exception, if any, comes back here.
+void computeAside(size_t textSize, const std::function<void()>& work)
+{
+    if (textSize < kAsideBytes || !onWorker()) {
+        work();
+        return;
+    }
+    std::future<void> done = std::async(std::launch::async, work);
+    // A yield returns at once until the event loop is due again.
+    while (done.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        yieldToOthers();
+    done.get();
+}
 
 // Text for a message: bytes that are not UTF-8 (a file name) as U+FFFD.
 std::string displayable(std::string_view text)
@@ -99,6 +123,11 @@ public:
         }
         return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)),
                                   std::move(proposed));
+    }
+
+    void runSearch(size_t bytes, const std::function<void()>& search) override
+    {
+        computeAside(bytes, search);
     }
 
     void replaced(int ruleReplaceCount) override
@@ -369,7 +398,7 @@ void proof::applyRules()
             edits_.clear();
             TextEdits* edits = filter_ ? &edits_ : nullptr;
             if (atOnce)
-                applyAtOnce(passRegEx_, rule, itemText_, edits);
+                computeAside(itemText_.size(), [&] { applyAtOnce(passRegEx_, rule, itemText_, edits); });
             else
                 runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_, edits);
             if (filter_)

@@ -301,7 +301,7 @@ void TestPassFilter::sameOutcome_data()
 {
     QTest::addColumn<QString>("set");
     QTest::addColumn<bool>("fast");
-    for (const char* set : {"webdb", "techbooster", "stress", "generated 1", "generated 2", "generated 3"}) {
+    for (const char* set : {"webdb", "techbooster", "stress", "stress, large", "generated 1", "generated 2", "generated 3"}) {
         QTest::newRow(qPrintable(QStringLiteral("%1, fast").arg(set))) << set << true;
         QTest::newRow(qPrintable(QStringLiteral("%1, default").arg(set))) << set << false;
     }
@@ -321,6 +321,18 @@ void TestPassFilter::sameOutcome()
     } else if (set == "stress") {
         const std::string text = stressText();
         compare(dictionaryOf(stressRules()), {text, text + "\nkey\n", "何もない", ""}, fast, true);
+    } else if (set == "stress, large") {
+        // Large enough to be searched aside while the windows go on.
+        std::string text = stressText() + "\n";
+        while (text.size() < (size_t(5) << 20))
+            text += std::string(200, 'z') + "\n";
+        text += stressText();
+        // Empty matches at every character would only make it slow.
+        std::vector<Rule> rules;
+        for (const Rule& r : stressRules())
+            if (r.options[7] != '*')
+                rules.push_back(r);
+        compare(dictionaryOf(rules), {text}, fast, true);
     } else {
         const unsigned seed = set.back().digitValue();
         std::string text;
@@ -336,8 +348,12 @@ void TestPassFilter::sameOutcome()
 void TestPassFilter::rejectedPatternStillEndsThePass_data()
 {
     QTest::addColumn<bool>("fast");
-    QTest::newRow("fast") << true;
-    QTest::newRow("default") << false;
+    QTest::addColumn<int>("size");
+    QTest::newRow("fast") << true << 0;
+    QTest::newRow("default") << false << 0;
+    // Searched aside: the failure comes back to the pass all the same.
+    QTest::newRow("fast, large") << true << (5 << 20);
+    QTest::newRow("default, large") << false << (5 << 20);
 }
 
 // A bad pattern whose literal part the text lacks is still handed to the
@@ -345,16 +361,27 @@ void TestPassFilter::rejectedPatternStillEndsThePass_data()
 void TestPassFilter::rejectedPatternStillEndsThePass()
 {
     QFETCH(bool, fast);
+    QFETCH(int, size);
+    const std::string padding(size_t(size), 'x');
     const std::vector<Rule> rules = {
         {"の", "ノ", options(true, true, true, false, false)},
         {"存在しない[z-a]", "x", options(true, true, true, false, false)},
         {"ノ", "の", options(true, true, true, false, false)},
     };
-    compare(dictionaryOf(rules), {"あのね", "そのほか"}, fast, false);
-    const Outcome o = runPass(dictionaryOf(rules), {"あのね"}, fast, true);
+    compare(dictionaryOf(rules), {"あのね" + padding, "そのほか"}, fast, false);
+    const Outcome o = runPass(dictionaryOf(rules), {"あのね" + padding}, fast, true);
     QCOMPARE(o.messages.size(), size_t(1));
     QCOMPARE(o.savedCount, 0);
     QCOMPARE(o.searched, int64_t(1));
+    // A pattern the analysis gives up on is searched, and rejected there.
+    const std::vector<Rule> unread = {
+        {"の", "ノ", options(true, true, true, false, false)},
+        {"(abc", "x", options(true, true, true, false, false)},
+    };
+    compare(dictionaryOf(unread), {"あのね" + padding}, fast, false);
+    const Outcome u = runPass(dictionaryOf(unread), {"あのね" + padding}, fast, true);
+    QCOMPARE(u.messages.size(), size_t(1));
+    QCOMPARE(u.searched, int64_t(2));
 }
 
 QTEST_MAIN(TestPassFilter)
