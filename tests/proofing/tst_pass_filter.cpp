@@ -104,6 +104,9 @@ struct Outcome {
     bool itemChanged = false, manyFiles = false;
     std::vector<std::string> messages;
     std::vector<std::string> searchTexts; // what each rule showed
+    std::vector<std::pair<int64_t, std::string>> marks; // every question, where and what
+    std::vector<std::string> offers, loadedTexts;
+    size_t candidateLists = 0;
     int64_t applied = 0, searched = 0;
 };
 
@@ -155,6 +158,10 @@ Outcome runPass(const std::string& dictionary, const std::vector<std::string>& i
     }
     o.messages.insert(o.messages.end(), services.messages.begin(), services.messages.end());
     o.searchTexts = view->searchTexts;
+    o.marks = view->marks;
+    o.offers = view->offers;
+    o.loadedTexts = view->loadedTexts;
+    o.candidateLists = view->selectLists.size();
     FolderItem::overrideApplicationFolder("");
     Date::setFixedClock(std::nullopt);
     return o;
@@ -197,6 +204,8 @@ std::vector<Rule> stressRules()
         {"fileフ", "FILE", options(R, false, true, false, false)},
         {"FILE", "", options(P, false, false, false, false)},
         {"ます。", "る。", options(R, true, true, false, false, true)},
+        {"コマンド", "命令", "-*--*---"},
+        {"存在しない", "なし", "**--*---"},
         {"\\r\\r", "\\r", options(R, true, true, false, false)},
     };
 }
@@ -289,8 +298,12 @@ void TestPassFilter::compare(const std::string& dictionary, const std::vector<st
     QCOMPARE(filtered.replaceCount, all.replaceCount);
     QCOMPARE(filtered.itemChanged, all.itemChanged);
     QCOMPARE(filtered.manyFiles, all.manyFiles);
-    // Skipped rules still show themselves.
+    // Skipped rules still show themselves; the questions stay the same.
     QCOMPARE(filtered.searchTexts, all.searchTexts);
+    QCOMPARE(filtered.marks, all.marks);
+    QCOMPARE(filtered.offers, all.offers);
+    QCOMPARE(filtered.loadedTexts, all.loadedTexts);
+    QCOMPARE(filtered.candidateLists, all.candidateLists);
     QCOMPARE(all.searched, all.applied);
     QCOMPARE(filtered.applied, all.applied);
     if (expectSkips)
