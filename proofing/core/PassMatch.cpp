@@ -9,6 +9,9 @@ namespace tv {
 
 namespace {
 
+// A search that read this far may read as far the next time.
+constexpr size_t kFarSearch = size_t(1) << 20;
+
 inline bool continuation(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -99,7 +102,10 @@ void EditCursor::replace(const Found& found, std::string_view replacement)
         out_.reserve(rest + rest / 16 + replacement.size());
     }
     out_.append(src_, head_ + copied_, found.start - copied_);
+    const size_t inserted = out_.size();
     out_.append(replacement);
+    if (edits_)
+        edits_->add(inserted, out_.size(), matchedText(found));
     copied_ = cursor_ = found.end;
     edited_ = true;
 }
@@ -149,6 +155,11 @@ std::string EditCursor::finish()
 
 MatchDecider::~MatchDecider() = default;
 
+void MatchDecider::runSearch(size_t, const std::function<void()>& search)
+{
+    search();
+}
+
 std::string withCrLineEnds(std::string text)
 {
     if (text.find('\n') == std::string::npos)
@@ -192,7 +203,7 @@ std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
 }
 
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare)
+                 std::string& spare, TextEdits* edits)
 {
     if (rule.regex)
         prepareEngine(engine, rule);
@@ -202,18 +213,24 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
     // test, where a pattern that does not compile is reported.
     int contextChars = -1;
     EditCursor cursor(std::move(text), std::move(spare));
+    // A search may read the whole rest of the text: the first one, and one
+    // after a search that went far. Searches between close matches are short.
+    bool mayGoFar = true;
+    cursor.recordEdits(edits);
     int count = 0;
     bool afterEmpty = false;
     for (;;) {
         decider.cancelTest();
         std::optional<EditCursor::Found> found;
-        if (rule.regex) {
-            if (contextChars < 0)
-                contextChars = engine.maxLookBehind() + 2;
-            found = cursor.searchRegex(engine, contextChars, afterEmpty);
-        } else {
-            found = cursor.searchPlain(rule.search, rule.caseSensitive);
-        }
+        if (rule.regex && contextChars < 0)
+            contextChars = engine.maxLookBehind() + 2;
+        const size_t from = cursor.position();
+        const size_t ahead = cursor.restSize() - std::min(from, cursor.restSize());
+        decider.runSearch(mayGoFar ? ahead : 0, [&] {
+            found = rule.regex ? cursor.searchRegex(engine, contextChars, afterEmpty)
+                               : cursor.searchPlain(rule.search, rule.caseSensitive);
+        });
+        mayGoFar = !found || found->start - std::min(found->start, from) >= kFarSearch;
         if (!found)
             break;
         std::string proposed = rule.script ? decider.scriptOutput(cursor, *found, count) : rule.replace;

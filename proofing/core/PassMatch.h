@@ -10,6 +10,7 @@
 #include "proofing/core/RegEx.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,13 @@ public:
     // the cursor itself (the search after an empty match).
     std::optional<Found> searchRegex(RegEx& engine, int contextChars, bool notEmptyAtStart);
     std::optional<Found> searchPlain(std::string_view find, bool caseSensitive);
+
+    // Every replacement from now on is recorded in `edits` as well.
+    void recordEdits(TextEdits* edits) { edits_ = edits; }
+
+    // Offset in the rest of the text of the next search.
+    size_t position() const { return cursor_; }
+    size_t restSize() const { return src_.size() - head_; }
 
     // Leaves the match in the text; the cursor moves past it.
     void skip(const Found& found);
@@ -72,6 +80,7 @@ private:
     std::string out_;   // the edited text before copied_
     bool edited_ = false;
     std::string spare_;
+    TextEdits* edits_ = nullptr;
 
     // Forward-only character counts.
     size_t outCounted_ = 0;
@@ -95,14 +104,19 @@ public:
                                               std::string proposed) = 0;
     // After each replacement, with the rule's count in this text.
     virtual void replaced(int ruleReplaceCount) = 0;
+    // Runs one search that may read up to `bytes` bytes of text; a pass may
+    // run it aside while its windows go on. The search touches the engine
+    // and the text alone.
+    virtual void runSearch(size_t bytes, const std::function<void()>& search);
 };
 
 // Applies one rule match by match to `text`; returns the number of
-// replacements made. `spare` is storage lent from one rule to the next.
+// replacements made. `spare` is storage lent from one rule to the next;
+// `edits`, when given, receives every replacement.
 // The engine is set up once for the rule, before its first search: nothing
 // the decider does between two searches may change it.
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare);
+                 std::string& spare, TextEdits* edits = nullptr);
 
 // Every line end of a replacement (CR LF, LF, CR) as CR.
 std::string withCrLineEnds(std::string text);

@@ -53,13 +53,13 @@ void prepareEngine(RegEx& engine, const PassRule& rule)
     engine.SearchPattern = rule.search;
 }
 
-size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text)
+size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text, TextEdits* edits)
 {
     if (rule.regex) {
         prepareEngine(engine, rule);
-        return engine.replaceAllIn(text, rule.replace);
+        return engine.replaceAllIn(text, rule.replace, edits);
     }
-    return replaceAllText(text, rule.search, rule.replace, rule.caseSensitive);
+    return replaceAllText(text, rule.search, rule.replace, rule.caseSensitive, edits);
 }
 
 } // namespace tv

@@ -4,6 +4,7 @@
 // one step.
 
 #include "proofing/core/RuleLoading.h"
+#include "proofing/core/TextEdits.h"
 
 #include <string>
 #include <string_view>
@@ -51,7 +52,8 @@ void prepareEngine(RegEx& engine, const PassRule& rule);
 
 // The fast path: every match of the rule replaced in one step. Plain rules
 // compare bytes when case-sensitive, otherwise characters ignoring case.
-// Returns the number of matches replaced.
-size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text);
+// Returns the number of matches replaced; `edits`, when given, receives what
+// was replaced.
+size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text, TextEdits* edits = nullptr);
 
 } // namespace tv

@@ -548,6 +548,9 @@ struct Compiled {
     pcre2_match_data* matchData = nullptr;
     uint32_t groupCount = 0;
     uint32_t maxLookBehind = 0;
+    // Machine code is made at the first match: a pass checks every rule's
+    // pattern but searches only the rules that can match.
+    bool jitTried = false;
 
     Compiled() = default;
     Compiled(const Compiled&) = delete;
@@ -655,8 +658,6 @@ struct RegEx::Impl {
         if (!entry->code)
             throw RegExException("the pattern does not compile (at byte " +
                                  std::to_string(errorOffset) + "): " + pcre2Message(error));
-        // Without JIT support the interpreter serves; both give the same matches.
-        pcre2_jit_compile(entry->code, PCRE2_JIT_COMPLETE);
         pcre2_pattern_info(entry->code, PCRE2_INFO_CAPTURECOUNT, &entry->groupCount);
         pcre2_pattern_info(entry->code, PCRE2_INFO_MAXLOOKBEHIND, &entry->maxLookBehind);
         entry->matchData = pcre2_match_data_create_from_pattern(entry->code, nullptr);
@@ -668,6 +669,11 @@ struct RegEx::Impl {
     // True for a match, false for none; throws for every other outcome.
     bool match(Compiled& c, std::string_view text, size_t start, uint32_t options)
     {
+        if (!c.jitTried) {
+            // Without JIT support the interpreter serves; both give the same matches.
+            pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
+            c.jitTried = true;
+        }
         const auto subject = reinterpret_cast<PCRE2_SPTR>(subjectPointer(text));
         options |= PCRE2_NO_UTF_CHECK;
         int rc = pcre2_match(c.code, subject, text.size(), start, options, c.matchData, matchContext);
@@ -723,7 +729,7 @@ std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte,
 }
 
 size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_view replacement,
-                          bool all)
+                          bool all, TextEdits* edits)
 {
     Compiled& c = impl_->get(SearchPattern, Options);
     // Parsed at the first match: most rules find nothing in most texts.
@@ -745,7 +751,10 @@ size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_v
                 out.reserve(text.size() + text.size() / 16);
         }
         out.append(text.substr(copied, start - copied));
+        const size_t inserted = out.size();
         appendExpansion(out, parts, replacement, text, ov, c.groupCount);
+        if (edits)
+            edits->add(inserted, out.size(), text.substr(start, end - start));
         copied = end;
         ++count;
         if (!all)
@@ -775,11 +784,11 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
     return outcome;
 }
 
-size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement)
+size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits)
 {
     std::string& out = impl_->spare;
     out.clear();
-    size_t count = replaceInto(out, text, replacement, true);
+    size_t count = replaceInto(out, text, replacement, true, edits);
     if (count > 0)
         text.swap(out);
     // Big buffers are worth keeping; a small one is not worth holding.

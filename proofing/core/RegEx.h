@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "proofing/core/TextEdits.h"
+
 namespace tv {
 
 // Throws EncodingException naming `origin` when `text` is not valid UTF-8.
@@ -104,11 +106,13 @@ public:
     // Every match replaced by `replacement`, built in one pass over the text.
     ReplaceOutcome replaceAll(std::string_view text, std::string_view replacement);
     // The same in place; the text is rebuilt only when something matched.
-    // Returns the number of matches replaced.
-    size_t replaceAllIn(std::string& text, std::string_view replacement);
+    // Returns the number of matches replaced. With `edits`, every replaced
+    // piece is recorded there too (added to what it holds).
+    size_t replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits = nullptr);
 
     // Compiles SearchPattern with the current options now (it would be at the
     // first search otherwise); throws RegExException when it does not compile.
+    // Its machine code is made at its first search.
     void compile();
     // The longest look-behind of SearchPattern in characters (\b and \B count
     // one), as the compiled pattern reports it; compiles like compile().
@@ -121,7 +125,7 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     size_t replaceInto(std::string& out, std::string_view text, std::string_view replacement,
-                       bool all);
+                       bool all, TextEdits* edits = nullptr);
 };
 
 // The pattern with the lazy marker "?" removed from every repeat written lazy,

@@ -96,7 +96,7 @@ std::optional<TextRange> findText(std::string_view text, std::string_view find, 
 }
 
 size_t replaceAllText(std::string& text, std::string_view find, std::string_view replacement,
-                      bool caseSensitive)
+                      bool caseSensitive, TextEdits* edits)
 {
     const std::vector<uint32_t> needle = caseSensitive ? std::vector<uint32_t>{} : foldedCodePoints(find);
     std::string out;
@@ -108,7 +108,10 @@ size_t replaceAllText(std::string& text, std::string_view find, std::string_view
         if (count == 0)
             out.reserve(text.size());
         out.append(text, copied, hit->start - copied);
+        const size_t inserted = out.size();
         out.append(replacement);
+        if (edits)
+            edits->add(inserted, out.size(), std::string_view(text).substr(hit->start, hit->end - hit->start));
         copied = hit->end;
         ++count;
     }

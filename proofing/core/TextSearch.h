@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "proofing/core/TextEdits.h"
+
 namespace tv {
 
 struct TextRange {
@@ -24,8 +26,8 @@ std::optional<TextRange> findText(std::string_view text, std::string_view find, 
 
 // Replaces every occurrence of `find` in `text`; text put in is not searched
 // again. Returns the number of occurrences replaced; the text is rebuilt only
-// when there was one.
+// when there was one. With `edits`, every replaced piece is recorded there.
 size_t replaceAllText(std::string& text, std::string_view find, std::string_view replacement,
-                      bool caseSensitive);
+                      bool caseSensitive, TextEdits* edits = nullptr);
 
 } // namespace tv

@@ -11,7 +11,13 @@
 #include "proofing/core/ScriptRule.h"
 #include "proofing/core/SelectList.h"
 
+#include <chrono>
+#include <functional>
+#include <future>
+
 namespace tv {
+
+bool proof::filterRules = true;
 
 const char* const kPassFailureMessage =
     "正規表現の表記、あるいはファイル関連のエラーです。校正を終了します。";
@@ -20,6 +26,26 @@ namespace {
 
 // A cancel request: the pass ends like a failure, without the message.
 struct PassCancelled {};
+
+// Texts from this size on are searched and replaced aside, so that one long
+// search does not hold the windows up.
+constexpr size_t kAsideBytes = size_t(4) << 20;
+
+// Runs `work`, pure computation on what the pass alone holds (its text and
+// its engine), on a thread of its own when the text is large, while the
+// event loop goes on; its exception, if any, comes back here.
+void computeAside(size_t textSize, const std::function<void()>& work)
+{
+    if (textSize < kAsideBytes || !onWorker()) {
+        work();
+        return;
+    }
+    std::future<void> done = std::async(std::launch::async, work);
+    // A yield returns at once until the event loop is due again.
+    while (done.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        yieldToOthers();
+    done.get();
+}
 
 // Text for a message: bytes that are not UTF-8 (a file name) as U+FFFD.
 std::string displayable(std::string_view text)
@@ -97,6 +123,11 @@ public:
         }
         return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)),
                                   std::move(proposed));
+    }
+
+    void runSearch(size_t bytes, const std::function<void()>& search) override
+    {
+        computeAside(bytes, search);
     }
 
     void replaced(int ruleReplaceCount) override
@@ -244,6 +275,8 @@ void proof::Event_Run()
         if (loaded) {
             scriptFolder_ = besideApplication("Script");
             rules_ = prepareRules(ruleList_);
+            if (filterRules)
+                filter_ = std::make_unique<RuleFilter>(rules_);
             do {
                 view_->setProgressValue(0);
                 itemChanged_ = false;
@@ -319,6 +352,8 @@ void proof::applyRules()
 {
     Decider decider(*this);
     const int32_t count = static_cast<int32_t>(rules_.size());
+    if (filter_)
+        filter_->scan(itemText_, [] { yieldToOthers(); });
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
         // Rules applied at once never wait, so the end of the session is
@@ -359,12 +394,30 @@ void proof::applyRules()
         }
         const bool atOnce =
             app_.isFastProof && !isScriptRule && !app_.isManualRep && !app_.isSelectRep;
-        if (atOnce) {
-            applyAtOnce(passRegEx_, rule, itemText_);
-            itemChanged_ = true;
+        // A rule that cannot match is not searched; all else it does as
+        // usual, and a pattern the engine rejects still ends the pass here.
+        const bool searched = !filter_ || filter_->mayMatch(i);
+        ++rulesApplied_;
+        if (searched) {
+            ++rulesSearched_;
+            edits_.clear();
+            TextEdits* edits = filter_ ? &edits_ : nullptr;
+            if (atOnce)
+                computeAside(itemText_.size(), [&] { applyAtOnce(passRegEx_, rule, itemText_, edits); });
+            else
+                runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_, edits);
+            if (filter_)
+                filter_->update(itemText_, edits_, [] { yieldToOthers(); });
         } else {
-            runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_);
+            if (!atOnce)
+                decider.cancelTest();
+            if (rule.regex) {
+                prepareEngine(passRegEx_, rule);
+                passRegEx_.compile();
+            }
         }
+        if (atOnce)
+            itemChanged_ = true;
         yieldToOthers();
         ++ruleIndex_;
     }

@@ -11,6 +11,7 @@
 #include "proofing/core/PassIntake.h"
 #include "proofing/core/PassRules.h"
 #include "proofing/core/RegEx.h"
+#include "proofing/core/RuleFilter.h"
 #include "proofing/core/RuleLoading.h"
 
 #include <cstdint>
@@ -56,6 +57,14 @@ public:
     int32_t passReplaceCount() const { return passReplaceCount_; }
     bool manyFiles() const { return manyFiles_; }
     bool itemChanged() const { return itemChanged_; }
+    // Rules applied to an item, and how many of them were searched: the
+    // others could not match the text as it stood.
+    int64_t rulesApplied() const { return rulesApplied_; }
+    int64_t rulesSearched() const { return rulesSearched_; }
+
+    // Whether passes skip the search of a rule that cannot match (on). Off
+    // only to compare a pass with one that searches every rule.
+    static bool filterRules;
 
 protected:
     void Event_Run() override;
@@ -93,6 +102,12 @@ private:
     // Per pass.
     PassRuleList ruleList_;
     std::vector<PassRule> rules_;
+    // Which rules can match the current item's text; none when filterRules
+    // was off at the pass's start.
+    std::unique_ptr<RuleFilter> filter_;
+    TextEdits edits_;
+    int64_t rulesApplied_ = 0;
+    int64_t rulesSearched_ = 0;
     // Set up by each regular-expression rule before it is applied (options
     // and pattern). The pass replaces through replaceAllIn and its own edit
     // cursor, never through Replace, so no pass-wide option is set.

@@ -1,0 +1,1040 @@
+#include "proofing/core/RuleFilter.h"
+
+#include "platform/core/Text.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <deque>
+#include <map>
+#include <optional>
+
+namespace tv {
+
+// ---------------------------------------------------------------------------
+// Folding.
+
+namespace {
+
+constexpr uint32_t kKelvin = 0x212A;
+// About how much of a text is read between two calls of `between`.
+constexpr size_t kScanPiece = size_t(1) << 20;
+constexpr uint32_t kLongS = 0x017F;
+
+// The folded form of a letter filterFoldClass calls Folded; other code points
+// stay as they are.
+uint32_t foldLetter(uint32_t cp)
+{
+    if (cp >= 'A' && cp <= 'Z')
+        return cp + 32;
+    if (cp >= 0xFF21 && cp <= 0xFF3A)
+        return cp + 32;
+    if (cp == kKelvin)
+        return 'k';
+    if (cp == kLongS)
+        return 's';
+    return cp;
+}
+
+inline bool continuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// Decodes valid UTF-8 at i and moves past it.
+uint32_t decodeAt(std::string_view s, size_t& i)
+{
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    size_t n = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    uint32_t cp = b0 & (n == 4 ? 0x07u : n == 3 ? 0x0Fu : 0x1Fu);
+    for (size_t k = 1; k < n; ++k)
+        cp = (cp << 6) | (i + k < s.size() ? static_cast<unsigned char>(s[i + k]) & 0x3Fu : 0u);
+    i = std::min(s.size(), i + n);
+    return cp;
+}
+
+} // namespace
+
+FoldClass filterFoldClass(uint32_t cp)
+{
+    if (cp < 0x80)
+        return ((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z') ? FoldClass::Folded : FoldClass::CaseFree;
+    if (cp == kKelvin || cp == kLongS || (cp >= 0xFF21 && cp <= 0xFF3A) || (cp >= 0xFF41 && cp <= 0xFF5A))
+        return FoldClass::Folded;
+    // Japanese text: punctuation, symbols, kana, kanji, full-width forms.
+    // None of these has another case.
+    if ((cp >= 0x2010 && cp <= 0x2027) || (cp >= 0x2030 && cp <= 0x205E) ||
+        (cp >= 0x2190 && cp <= 0x23FF) || (cp >= 0x2500 && cp <= 0x25FF) ||
+        (cp >= 0x3000 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+        (cp >= 0xFF00 && cp <= 0xFFEF))
+        return FoldClass::CaseFree;
+    return FoldClass::Unknown;
+}
+
+std::string filterFold(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            ++i;
+            continue;
+        }
+        const size_t at = i;
+        const uint32_t cp = decodeAt(text, i);
+        const uint32_t f = foldLetter(cp);
+        if (f == cp)
+            out.append(text, at, i - at);
+        else
+            appendCodePoint(out, f);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Factors of a pattern.
+
+namespace {
+
+struct Factor {
+    std::string text;
+    bool folded = false;
+    bool operator<(const Factor& o) const { return folded != o.folded ? folded < o.folded : text < o.text; }
+    bool operator==(const Factor& o) const { return folded == o.folded && text == o.text; }
+};
+
+using FactorSet = std::vector<Factor>;
+
+// A set is the better the longer its shortest factor, then the fewer it has.
+bool better(const FactorSet& a, const FactorSet& b)
+{
+    auto shortest = [](const FactorSet& s) {
+        size_t m = SIZE_MAX;
+        for (const Factor& f : s)
+            m = std::min(m, f.text.size());
+        return m;
+    };
+    const size_t sa = shortest(a), sb = shortest(b);
+    if (sa != sb)
+        return sa > sb;
+    return a.size() < b.size();
+}
+
+constexpr size_t kMaxFactors = 32;
+// Classes of more characters than this are not spelt out.
+constexpr uint32_t kMaxClass = 8;
+constexpr int kMaxDepth = 100;
+
+struct GiveUp {};
+
+// What a part of a pattern (a branch or a group) tells about its matches.
+struct Outcome {
+    // Every match of the part contains a factor of `set`.
+    std::optional<FactorSet> set;
+    // The part matches exactly one of these texts and nothing else (under
+    // the folding each says).
+    std::optional<std::vector<Factor>> exact;
+};
+
+class Analyser {
+public:
+    explicit Analyser(std::string_view pattern) : p_(pattern) {}
+
+    std::optional<FactorSet> pattern(bool caseless)
+    {
+        try {
+            Outcome o = alternation(caseless, 0);
+            if (i_ != p_.size())
+                return std::nullopt; // a ")" too many
+            return o.set;
+        } catch (const GiveUp&) {
+            return std::nullopt;
+        }
+    }
+
+    // A plain search text: every character literal.
+    std::optional<FactorSet> plain(bool caseless)
+    {
+        Branch b(caseless);
+        size_t i = 0;
+        while (i < p_.size())
+            b.literal(decodeAt(p_, i), false);
+        return b.finish().set;
+    }
+
+private:
+    // Whether a folded text holds a letter the folding changes.
+    static bool hasLetters(std::string_view text)
+    {
+        for (size_t i = 0; i < text.size();)
+            if (filterFoldClass(decodeAt(text, i)) == FoldClass::Folded)
+                return true;
+        return false;
+    }
+
+    // One branch of a pattern, read item by item. The literal text just read
+    // is the run: a few alternative texts (a class or a group of literals
+    // multiplies them), each of which the match holds there.
+    class Branch {
+    public:
+        explicit Branch(bool caseless) : caseless_(caseless) {}
+
+        // A literal character; `repeated` when a repeat follows whose minimum
+        // is at least 1 and whose maximum is more than 1.
+        void literal(uint32_t cp, bool repeated)
+        {
+            bool letter = false;
+            if (caseless_) {
+                switch (filterFoldClass(cp)) {
+                case FoldClass::CaseFree:
+                    break;
+                case FoldClass::Folded:
+                    cp = foldLetter(cp);
+                    letter = true;
+                    break;
+                case FoldClass::Unknown:
+                    unknown();
+                    return;
+                }
+            }
+            std::string c;
+            appendCodePoint(c, cp);
+            append({c}, letter);
+            if (repeated) {
+                // Only the last repetition is next to what follows.
+                exact_ = false;
+                flush();
+                append({c}, letter);
+            }
+        }
+        // One of a few texts, already folded as this branch folds.
+        void oneOf(const std::vector<std::string>& texts, bool letters)
+        {
+            if (texts.empty() || texts.size() > kMaxFactors) {
+                unknown();
+                return;
+            }
+            append(texts, letters);
+        }
+        // Something that matches text the analysis does not follow, or an
+        // optional part: the factor so far ends here.
+        void unknown()
+        {
+            exact_ = false;
+            flush();
+        }
+        // A group that must match, with what it tells.
+        void group(const Outcome& o, bool once)
+        {
+            if (once && o.exact && o.exact->size() <= kMaxFactors &&
+                std::all_of(o.exact->begin(), o.exact->end(),
+                            [&](const Factor& f) { return f.folded == caseless_; })) {
+                std::vector<std::string> texts;
+                bool letters = false;
+                for (const Factor& f : *o.exact) {
+                    texts.push_back(f.text);
+                    letters = letters || (caseless_ && hasLetters(f.text));
+                }
+                append(texts, letters);
+                return;
+            }
+            unknown();
+            if (o.set)
+                candidates_.push_back(*o.set);
+        }
+        void setCaseless(bool caseless)
+        {
+            if (caseless != caseless_)
+                flush();
+            caseless_ = caseless;
+        }
+        bool caseless() const { return caseless_; }
+
+        Outcome finish()
+        {
+            Outcome o;
+            if (exact_ && candidates_.empty() && !runEmpty()) {
+                o.exact = std::vector<Factor>{};
+                for (const std::string& r : run_)
+                    o.exact->push_back({r, caseless_});
+            }
+            flush();
+            for (const FactorSet& s : candidates_)
+                if (!o.set || better(s, *o.set))
+                    o.set = s;
+            return o;
+        }
+
+    private:
+        bool runEmpty() const { return run_.size() == 1 && run_.front().empty(); }
+
+        void append(const std::vector<std::string>& texts, bool letters)
+        {
+            if (run_.size() * texts.size() > kMaxFactors) {
+                // Too many texts: the run so far ends, a new one begins.
+                exact_ = false;
+                flush();
+            }
+            std::vector<std::string> next;
+            next.reserve(run_.size() * texts.size());
+            for (const std::string& r : run_)
+                for (const std::string& t : texts)
+                    next.push_back(r + t);
+            run_ = std::move(next);
+            runHasLetters_ = runHasLetters_ || letters;
+        }
+
+        void flush()
+        {
+            if (!runEmpty()) {
+                FactorSet set;
+                for (const std::string& r : run_)
+                    set.push_back({r, caseless_ && runHasLetters_});
+                std::sort(set.begin(), set.end());
+                set.erase(std::unique(set.begin(), set.end()), set.end());
+                candidates_.push_back(std::move(set));
+            }
+            run_.assign(1, std::string());
+            runHasLetters_ = false;
+        }
+
+        bool caseless_;
+        std::vector<std::string> run_{std::string()};
+        bool runHasLetters_ = false;
+        bool exact_ = true;
+        std::vector<FactorSet> candidates_;
+    };
+
+    struct Repeat {
+        bool present = false;
+        unsigned min = 1;
+        bool moreThanOne = false;
+    };
+
+    bool atEnd() const { return i_ >= p_.size(); }
+    char peek(size_t k = 0) const { return i_ + k < p_.size() ? p_[i_ + k] : '\0'; }
+
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    static bool isAsciiAlnum(char c)
+    {
+        return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    }
+
+    // A repeat after an item, with its lazy or possessive mark.
+    Repeat repeat()
+    {
+        Repeat r;
+        const char c = peek();
+        if (c == '*' || c == '+' || c == '?') {
+            ++i_;
+            r.present = true;
+            r.min = c == '+' ? 1 : 0;
+            r.moreThanOne = c != '?';
+        } else if (c == '{') {
+            size_t j = i_ + 1;
+            unsigned min = 0, max = 0;
+            size_t digits = 0;
+            while (j < p_.size() && isDigit(p_[j]) && digits < 6)
+                min = min * 10 + static_cast<unsigned>(p_[j++] - '0'), ++digits;
+            if (digits == 0 || digits >= 6)
+                throw GiveUp{};
+            bool unbounded = false;
+            max = min;
+            if (j < p_.size() && p_[j] == ',') {
+                ++j;
+                size_t maxDigits = 0;
+                max = 0;
+                while (j < p_.size() && isDigit(p_[j]) && maxDigits < 6)
+                    max = max * 10 + static_cast<unsigned>(p_[j++] - '0'), ++maxDigits;
+                if (maxDigits >= 6)
+                    throw GiveUp{};
+                unbounded = maxDigits == 0;
+            }
+            if (j >= p_.size() || p_[j] != '}')
+                throw GiveUp{}; // a literal brace, or a form that differs between versions
+            i_ = j + 1;
+            r.present = true;
+            r.min = min;
+            r.moreThanOne = unbounded || max > 1;
+        } else {
+            return r;
+        }
+        if (peek() == '?' || peek() == '+')
+            ++i_;
+        if (peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{')
+            throw GiveUp{};
+        return r;
+    }
+
+    void repeatedLiteral(Branch& b, uint32_t cp)
+    {
+        const Repeat r = repeat();
+        if (r.present && r.min == 0)
+            b.unknown();
+        else
+            b.literal(cp, r.present && r.moreThanOne);
+    }
+
+    void repeatedUnknown(Branch& b)
+    {
+        b.unknown();
+        repeat();
+    }
+
+    // "[" at i_, read whole. For a short list of literal characters, the
+    // texts it stands for (folded as the branch folds), and whether a letter
+    // was folded; otherwise nothing.
+    std::optional<std::vector<std::string>> characterClass(bool caseless, bool& letters)
+    {
+        size_t j = i_ + 1;
+        bool simple = true;
+        std::vector<uint32_t> chars;
+        if (j < p_.size() && p_[j] == '^') {
+            simple = false;
+            ++j;
+        }
+        bool first = true;
+        for (;;) {
+            if (j >= p_.size())
+                throw GiveUp{};
+            const char c = p_[j];
+            if (c == ']' && !first)
+                break;
+            first = false;
+            if (c == '[' && j + 1 < p_.size() && (p_[j + 1] == ':' || p_[j + 1] == '.' || p_[j + 1] == '='))
+                throw GiveUp{};
+            uint32_t cp = 0;
+            bool literal = true;
+            if (c == '\\') {
+                if (j + 1 >= p_.size() || p_[j + 1] == 'Q' || p_[j + 1] == 'E')
+                    throw GiveUp{};
+                ++j;
+                literal = !isAsciiAlnum(p_[j]);
+                cp = decodeAt(p_, j);
+            } else {
+                cp = decodeAt(p_, j);
+            }
+            if (!literal) {
+                simple = false;
+                continue;
+            }
+            if (j + 1 < p_.size() && p_[j] == '-' && p_[j + 1] != ']') {
+                // A range; its end may be an escape, which ends the list.
+                ++j;
+                if (p_[j] == '\\') {
+                    simple = false;
+                    continue;
+                }
+                const uint32_t last = decodeAt(p_, j);
+                if (last < cp || last - cp >= kMaxClass) {
+                    simple = false;
+                    continue;
+                }
+                for (uint32_t k = cp; k <= last; ++k)
+                    chars.push_back(k);
+                continue;
+            }
+            chars.push_back(cp);
+        }
+        i_ = j + 1;
+        if (!simple || chars.empty())
+            return std::nullopt;
+        std::vector<std::string> texts;
+        letters = false;
+        for (uint32_t cp : chars) {
+            if (caseless) {
+                const FoldClass f = filterFoldClass(cp);
+                if (f == FoldClass::Unknown)
+                    return std::nullopt;
+                if (f == FoldClass::Folded) {
+                    cp = foldLetter(cp);
+                    letters = true;
+                }
+            }
+            std::string t;
+            appendCodePoint(t, cp);
+            texts.push_back(std::move(t));
+        }
+        std::sort(texts.begin(), texts.end());
+        texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+        if (texts.size() > kMaxClass)
+            return std::nullopt;
+        return texts;
+    }
+
+    uint32_t hexValue(size_t from, size_t to) const
+    {
+        uint32_t v = 0;
+        for (size_t k = from; k < to; ++k) {
+            const char c = p_[k];
+            uint32_t d;
+            if (isDigit(c))
+                d = static_cast<uint32_t>(c - '0');
+            else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+                d = static_cast<uint32_t>((c | 0x20) - 'a' + 10);
+            else
+                throw GiveUp{};
+            v = v * 16 + d;
+            if (v > 0x10FFFF)
+                throw GiveUp{};
+        }
+        return v;
+    }
+
+    // "\" at i_.
+    void escape(Branch& b)
+    {
+        if (i_ + 1 >= p_.size())
+            throw GiveUp{};
+        const char e = p_[i_ + 1];
+        if (!isAsciiAlnum(e)) {
+            size_t j = i_ + 1;
+            const uint32_t cp = decodeAt(p_, j);
+            i_ = j;
+            repeatedLiteral(b, cp);
+            return;
+        }
+        i_ += 2;
+        switch (e) {
+        case 't': repeatedLiteral(b, '\t'); return;
+        case 'n': repeatedLiteral(b, '\n'); return;
+        case 'r': repeatedLiteral(b, '\r'); return;
+        case 'f': repeatedLiteral(b, '\f'); return;
+        case 'a': repeatedLiteral(b, 0x07); return;
+        case 'e': repeatedLiteral(b, 0x1B); return;
+        case 'x': {
+            uint32_t cp;
+            if (peek() == '{') {
+                const size_t close = p_.find('}', i_);
+                if (close == std::string_view::npos || close == i_ + 1)
+                    throw GiveUp{};
+                cp = hexValue(i_ + 1, close);
+                i_ = close + 1;
+            } else {
+                size_t j = i_;
+                while (j < p_.size() && j < i_ + 2 && std::isxdigit(static_cast<unsigned char>(p_[j])))
+                    ++j;
+                cp = hexValue(i_, j);
+                i_ = j;
+            }
+            if (cp >= 0xD800 && cp <= 0xDFFF)
+                throw GiveUp{};
+            repeatedLiteral(b, cp);
+            return;
+        }
+        case 'Q': {
+            const size_t close = p_.find("\\E", i_);
+            const size_t end = close == std::string_view::npos ? p_.size() : close;
+            std::vector<uint32_t> chars;
+            for (size_t j = i_; j < end;)
+                chars.push_back(decodeAt(p_, j));
+            i_ = close == std::string_view::npos ? p_.size() : close + 2;
+            if (chars.empty())
+                throw GiveUp{};
+            for (size_t k = 0; k + 1 < chars.size(); ++k)
+                b.literal(chars[k], false);
+            repeatedLiteral(b, chars.back());
+            return;
+        }
+        case 'E':
+            return;
+        case 'd': case 'D': case 'w': case 'W': case 's': case 'S': case 'h': case 'H':
+        case 'v': case 'V': case 'R': case 'X':
+            repeatedUnknown(b);
+            return;
+        case 'N':
+            if (peek() == '{')
+                throw GiveUp{};
+            repeatedUnknown(b);
+            return;
+        case 'p': case 'P':
+            if (peek() == '{') {
+                const size_t close = p_.find('}', i_);
+                if (close == std::string_view::npos)
+                    throw GiveUp{};
+                i_ = close + 1;
+            } else if (i_ < p_.size() && isAsciiAlnum(peek())) {
+                ++i_;
+            } else {
+                throw GiveUp{};
+            }
+            repeatedUnknown(b);
+            return;
+        case 'b': case 'B': case 'A': case 'z': case 'Z': case 'G': case 'K':
+            b.unknown();
+            if (peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{')
+                throw GiveUp{};
+            return;
+        default:
+            if (e >= '1' && e <= '9' && !isDigit(peek())) {
+                repeatedUnknown(b); // a back reference
+                return;
+            }
+            throw GiveUp{};
+        }
+    }
+
+    // "(" at i_.
+    void group(Branch& b, int depth)
+    {
+        if (depth > kMaxDepth)
+            throw GiveUp{};
+        ++i_;
+        enum { Capture, Look } kind = Capture;
+        bool caseless = b.caseless();
+        if (peek() == '*') {
+            throw GiveUp{};
+        } else if (peek() == '?') {
+            ++i_;
+            const char k = peek();
+            if (k == '#') {
+                const size_t close = p_.find(')', i_);
+                if (close == std::string_view::npos)
+                    throw GiveUp{};
+                i_ = close + 1;
+                return;
+            }
+            if (k == ':' || k == '|' || k == '>') {
+                ++i_;
+            } else if (k == '=' || k == '!') {
+                ++i_;
+                kind = Look;
+            } else if (k == '<' && (peek(1) == '=' || peek(1) == '!')) {
+                i_ += 2;
+                kind = Look;
+            } else if (k == '<' || k == '\'' || (k == 'P' && peek(1) == '<')) {
+                const char close = k == '\'' ? '\'' : '>';
+                const size_t end = p_.find(close, i_ + (k == 'P' ? 2 : 1));
+                if (end == std::string_view::npos)
+                    throw GiveUp{};
+                for (size_t j = i_ + (k == 'P' ? 2 : 1); j < end; ++j)
+                    if (!isAsciiAlnum(p_[j]) && p_[j] != '_')
+                        throw GiveUp{};
+                i_ = end + 1;
+            } else {
+                // Option letters, for the rest of this group or for a group
+                // of their own.
+                bool on = true;
+                bool setCaseless = caseless;
+                for (;;) {
+                    const char c = peek();
+                    if (c == 'i') {
+                        setCaseless = on;
+                    } else if (c == '-') {
+                        on = false;
+                    } else if (c == '^') {
+                        setCaseless = false;
+                    } else if (c == 'm' || c == 's' || c == 'n' || c == 'U' || c == 'J') {
+                    } else if (c == ')') {
+                        ++i_;
+                        b.setCaseless(setCaseless);
+                        return;
+                    } else if (c == ':') {
+                        ++i_;
+                        caseless = setCaseless;
+                        break;
+                    } else {
+                        throw GiveUp{}; // extended mode, recursion, conditions, callouts...
+                    }
+                    ++i_;
+                }
+            }
+        }
+        const Outcome inner = alternation(caseless, depth + 1);
+        if (peek() != ')')
+            throw GiveUp{};
+        ++i_;
+        if (kind == Look) {
+            b.unknown();
+            if (peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{')
+                throw GiveUp{};
+            return;
+        }
+        const Repeat r = repeat();
+        if (r.present && r.min == 0)
+            b.unknown();
+        else
+            b.group(inner, !r.present || !r.moreThanOne);
+        if (r.present && r.moreThanOne)
+            b.unknown();
+    }
+
+    Outcome branch(bool& caseless, int depth)
+    {
+        Branch b(caseless);
+        while (!atEnd()) {
+            const char c = peek();
+            if (c == '|' || c == ')')
+                break;
+            switch (c) {
+            case '\\':
+                escape(b);
+                break;
+            case '(':
+                group(b, depth);
+                break;
+            case '[': {
+                bool letters = false;
+                const auto texts = characterClass(b.caseless(), letters);
+                const Repeat r = repeat();
+                if (texts && (!r.present || (r.min >= 1 && !r.moreThanOne)))
+                    b.oneOf(*texts, letters);
+                else
+                    b.unknown();
+                break;
+            }
+            case '.':
+                ++i_;
+                repeatedUnknown(b);
+                break;
+            case '^':
+            case '$':
+                ++i_;
+                b.unknown();
+                if (peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{')
+                    throw GiveUp{};
+                break;
+            case '*':
+            case '+':
+            case '?':
+            case '{':
+                throw GiveUp{};
+            default: {
+                size_t j = i_;
+                const uint32_t cp = decodeAt(p_, j);
+                i_ = j;
+                repeatedLiteral(b, cp);
+                break;
+            }
+            }
+        }
+        caseless = b.caseless();
+        return b.finish();
+    }
+
+    Outcome alternation(bool caseless, int depth)
+    {
+        Outcome all;
+        all.set = FactorSet{};
+        all.exact = std::vector<Factor>{};
+        for (;;) {
+            Outcome o = branch(caseless, depth);
+            if (all.set) {
+                if (o.set)
+                    all.set->insert(all.set->end(), o.set->begin(), o.set->end());
+                else
+                    all.set.reset();
+            }
+            if (all.exact) {
+                if (o.exact)
+                    all.exact->insert(all.exact->end(), o.exact->begin(), o.exact->end());
+                else
+                    all.exact.reset();
+            }
+            if (peek() != '|')
+                break;
+            ++i_;
+        }
+        if (all.set) {
+            std::sort(all.set->begin(), all.set->end());
+            all.set->erase(std::unique(all.set->begin(), all.set->end()), all.set->end());
+            if (all.set->empty() || all.set->size() > kMaxFactors)
+                all.set.reset();
+        }
+        if (all.exact && (all.exact->empty() || all.exact->size() > kMaxFactors))
+            all.exact.reset();
+        return all;
+    }
+
+    std::string_view p_;
+    size_t i_ = 0;
+};
+
+} // namespace
+
+RuleFactors ruleFactors(const PassRule& rule)
+{
+    RuleFactors out;
+    if (!isValidUtf8(rule.search) || rule.search.empty())
+        return out;
+    Analyser analyser(rule.search);
+    const bool caseless = !rule.caseSensitive;
+    std::optional<FactorSet> set = rule.regex ? analyser.pattern(caseless) : analyser.plain(caseless);
+    if (!set)
+        return out;
+    for (Factor& f : *set) {
+        if (f.text.empty())
+            return RuleFactors{};
+        (f.folded ? out.folded : out.exact).push_back(std::move(f.text));
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Counting literals: an Aho-Corasick automaton over the bytes that occur in
+// the literals (every other byte is one class). Its transitions are worked
+// out when first taken, so that building it costs the size of the literals,
+// not states times classes.
+
+struct LiteralCounter::Automaton {
+    std::array<uint16_t, 256> byteClass{};
+    size_t classes = 1;
+    size_t states = 1;
+    // state * classes + class: the next state plus one; 0 not known yet. The
+    // trie's own edges are known from the start. Zeroed pages are given by
+    // the system as they are first touched.
+    struct Free {
+        void operator()(int32_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<int32_t[], Free> next;
+    size_t capacity = 0; // states the table has room for
+    std::vector<int32_t> fail;
+    std::vector<int32_t> literal;  // the literal ending at the state, or -1
+    std::vector<int32_t> dictLink; // nearest shorter suffix state ending a literal, or -1
+    std::vector<uint8_t> reports;  // the state or a suffix ends a literal
+
+    void reserve(size_t needed)
+    {
+        if (needed <= capacity)
+            return;
+        size_t grown = std::max(needed, capacity * 2);
+        auto* table = static_cast<int32_t*>(std::calloc(grown * classes, sizeof(int32_t)));
+        if (!table)
+            throw std::bad_alloc();
+        if (next)
+            std::memcpy(table, next.get(), capacity * classes * sizeof(int32_t));
+        next.reset(table);
+        capacity = grown;
+    }
+
+    int32_t step(int32_t s, size_t c)
+    {
+        int32_t& slot = next[static_cast<size_t>(s) * classes + c];
+        if (slot == 0)
+            slot = (s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c)) + 1;
+        return slot - 1;
+    }
+};
+
+LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
+    : automaton_(std::make_unique<Automaton>()), size_(literals.size())
+{
+    Automaton& a = *automaton_;
+    size_t total = 1;
+    for (const std::string& l : literals) {
+        longest_ = std::max(longest_, l.size());
+        total += l.size();
+        for (char c : l) {
+            auto& cls = a.byteClass[static_cast<unsigned char>(c)];
+            if (cls == 0)
+                cls = static_cast<uint16_t>(a.classes++);
+        }
+    }
+    const size_t k = a.classes;
+    a.reserve(total); // at most one state per byte: never grown
+    a.literal.assign(1, -1);
+    std::vector<std::vector<std::pair<uint16_t, int32_t>>> children(1);
+    for (size_t id = 0; id < literals.size(); ++id) {
+        int32_t s = 0;
+        for (char c : literals[id]) {
+            const size_t cls = a.byteClass[static_cast<unsigned char>(c)];
+            int32_t t = a.next[static_cast<size_t>(s) * k + cls] - 1;
+            if (t < 0) {
+                t = static_cast<int32_t>(a.states++);
+                a.reserve(a.states);
+                a.next[static_cast<size_t>(s) * k + cls] = t + 1;
+                a.literal.push_back(-1);
+                children[static_cast<size_t>(s)].emplace_back(static_cast<uint16_t>(cls), t);
+                children.emplace_back();
+            }
+            s = t;
+        }
+        if (!literals[id].empty())
+            a.literal[static_cast<size_t>(s)] = static_cast<int32_t>(id);
+    }
+    // Failure links breadth first, along the trie's edges only.
+    a.fail.assign(a.states, 0);
+    a.dictLink.assign(a.states, -1);
+    a.reports.assign(a.states, 0);
+    std::deque<int32_t> queue;
+    for (auto [c, t] : children[0])
+        queue.push_back(t);
+    while (!queue.empty()) {
+        const int32_t s = queue.front();
+        queue.pop_front();
+        const auto su = static_cast<size_t>(s);
+        const auto f = static_cast<size_t>(a.fail[su]);
+        a.dictLink[su] = a.literal[f] >= 0 ? static_cast<int32_t>(f) : a.dictLink[f];
+        a.reports[su] = a.literal[su] >= 0 || a.dictLink[su] >= 0;
+        for (auto [c, t] : children[su]) {
+            a.fail[static_cast<size_t>(t)] = s == 0 ? 0 : a.step(a.fail[su], c);
+            queue.push_back(t);
+        }
+    }
+}
+
+LiteralCounter::~LiteralCounter() = default;
+
+void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign) const
+{
+    int32_t state = 0;
+    count(text, counts, sign, state);
+}
+
+void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
+                           int32_t& state) const
+{
+    if (size_ == 0)
+        return;
+    Automaton& a = *automaton_;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    const size_t k = a.classes;
+    int32_t s = state;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t c = a.byteClass[p[i]];
+        const int32_t known = a.next[static_cast<size_t>(s) * k + c];
+        s = known ? known - 1 : a.step(s, c);
+        if (!a.reports[static_cast<size_t>(s)])
+            continue;
+        for (int32_t r = a.literal[static_cast<size_t>(s)] >= 0 ? s : a.dictLink[static_cast<size_t>(s)]; r >= 0;
+             r = a.dictLink[static_cast<size_t>(r)])
+            counts[static_cast<size_t>(a.literal[static_cast<size_t>(r)])] += sign;
+    }
+    state = s;
+}
+
+// ---------------------------------------------------------------------------
+// RuleFilter
+
+RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
+{
+    std::map<std::string, int32_t> exactIds, foldedIds;
+    std::vector<std::string> exact, folded;
+    ruleFactors_.resize(rules.size());
+    for (size_t r = 0; r < rules.size(); ++r) {
+        const RuleFactors f = ruleFactors(rules[r]);
+        for (const std::string& s : f.exact) {
+            auto [it, added] = exactIds.try_emplace(s, static_cast<int32_t>(exact.size()));
+            if (added)
+                exact.push_back(s);
+            ruleFactors_[r].push_back(it->second);
+        }
+        for (const std::string& s : f.folded) {
+            auto [it, added] = foldedIds.try_emplace(s, static_cast<int32_t>(folded.size()));
+            if (added)
+                folded.push_back(s);
+            ruleFactors_[r].push_back(~it->second);
+        }
+    }
+    exact_.counter = std::make_unique<LiteralCounter>(exact);
+    exact_.counts.assign(exact.size(), 0);
+    folded_.counter = std::make_unique<LiteralCounter>(folded);
+    folded_.counts.assign(folded.size(), 0);
+    // A folded factor's characters may each stand for up to four bytes of the
+    // text.
+    margin_ = std::max(exact_.counter->longest(), 4 * folded_.counter->longest());
+}
+
+RuleFilter::~RuleFilter() = default;
+
+size_t RuleFilter::filteredRules() const
+{
+    return static_cast<size_t>(
+        std::count_if(ruleFactors_.begin(), ruleFactors_.end(), [](const auto& f) { return !f.empty(); }));
+}
+
+void RuleFilter::countAll(std::string_view text, int64_t sign)
+{
+    exact_.counter->count(text, exact_.counts, sign);
+    if (folded_.counter->size() > 0)
+        folded_.counter->count(filterFold(text), folded_.counts, sign);
+}
+
+void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
+{
+    std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
+    std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
+    int32_t exactState = 0, foldedState = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.size(), at + kScanPiece);
+        while (end < text.size() && continuation(static_cast<unsigned char>(text[end])))
+            ++end;
+        const std::string_view piece = text.substr(at, end - at);
+        exact_.counter->count(piece, exact_.counts, 1, exactState);
+        if (folded_.counter->size() > 0)
+            folded_.counter->count(filterFold(piece), folded_.counts, 1, foldedState);
+        at = end;
+        if (at < text.size() && between)
+            between();
+    }
+}
+
+bool RuleFilter::mayMatch(size_t index) const
+{
+    const std::vector<int32_t>& factors = ruleFactors_[index];
+    if (factors.empty())
+        return true;
+    for (int32_t f : factors)
+        if (f >= 0 ? exact_.counts[static_cast<size_t>(f)] > 0 : folded_.counts[static_cast<size_t>(~f)] > 0)
+            return true;
+    return false;
+}
+
+void RuleFilter::update(std::string_view text, const TextEdits& edits, const std::function<void()>& between)
+{
+    if (edits.empty() || margin_ == 0)
+        return;
+    const size_t n = text.size();
+    auto back = [&](size_t at) {
+        at = at > margin_ ? at - margin_ : 0;
+        while (at > 0 && continuation(static_cast<unsigned char>(text[at])))
+            --at;
+        return at;
+    };
+    auto ahead = [&](size_t at) {
+        at = std::min(n, at + margin_);
+        while (at < n && continuation(static_cast<unsigned char>(text[at])))
+            ++at;
+        return at;
+    };
+    // Edits closer than two margins are one piece: the text between them is
+    // part of both the old and the new window.
+    std::string before;
+    size_t done = 0;
+    const auto& spans = edits.spans;
+    size_t k = 0;
+    while (k < spans.size()) {
+        const size_t from = back(spans[k].start);
+        size_t last = k;
+        while (last + 1 < spans.size() && spans[last + 1].start < spans[last].end + 2 * margin_ + 8)
+            ++last;
+        const size_t to = ahead(spans[last].end);
+        before.assign(text, from, spans[k].start - from);
+        for (size_t j = k; j <= last; ++j) {
+            before += edits.removedOf(spans[j]);
+            const size_t gapEnd = j < last ? spans[j + 1].start : to;
+            before.append(text, spans[j].end, gapEnd - spans[j].end);
+        }
+        countAll(before, -1);
+        countAll(text.substr(from, to - from), 1);
+        k = last + 1;
+        done += before.size() + (to - from);
+        if (done >= kScanPiece && k < spans.size() && between) {
+            done = 0;
+            between();
+        }
+    }
+}
+
+} // namespace tv

@@ -1,0 +1,366 @@
+// Which rules can match a text: the literal factors taken from patterns and
+// plain search texts, the folding of caseless factors against the engine's
+// and the plain search's, the counting automaton, and counts kept exact while
+// rules edit the text.
+
+#include <QTest>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/core/Errors.h"
+#include "platform/core/Text.h"
+#include "proofing/core/RegEx.h"
+#include "proofing/core/RuleFilter.h"
+#include "proofing/core/TextSearch.h"
+
+using namespace tv;
+
+namespace {
+
+std::string str(const QString& s) { return s.toStdString(); }
+
+PassRule regexRule(const std::string& pattern, bool caseSensitive, bool dotAll = false)
+{
+    PassRule r;
+    r.regex = true;
+    r.search = pattern;
+    r.caseSensitive = caseSensitive;
+    r.dotAll = dotAll;
+    r.greedy = true;
+    r.matchEmpty = true;
+    return r;
+}
+
+PassRule plainRule(const std::string& text, bool caseSensitive)
+{
+    PassRule r;
+    r.search = text;
+    r.caseSensitive = caseSensitive;
+    return r;
+}
+
+// "always", or the factors sorted, exact ones as "=x" and folded ones as "~x",
+// joined by spaces.
+std::string describe(const RuleFactors& f)
+{
+    if (f.always())
+        return "always";
+    std::vector<std::string> all;
+    for (const std::string& s : f.exact)
+        all.push_back("=" + s);
+    for (const std::string& s : f.folded)
+        all.push_back("~" + s);
+    std::sort(all.begin(), all.end());
+    std::string out;
+    for (const std::string& s : all)
+        out += (out.empty() ? "" : " ") + s;
+    return out;
+}
+
+std::string utf8(uint32_t cp)
+{
+    std::string s;
+    appendCodePoint(s, cp);
+    return s;
+}
+
+bool engineMatches(RegEx& re, const std::string& text)
+{
+    return re.Search(text, 0).has_value();
+}
+
+} // namespace
+
+class TestRuleFilter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void factors_data();
+    void factors();
+    void foldingCoversTheEngine();
+    void foldingCoversThePlainSearch();
+    void counterCountsEveryOccurrence();
+    void skippedOnlyWithoutFactors();
+    void neverSkipsAMatch();
+    void countsStayExactThroughEdits();
+};
+
+void TestRuleFilter::factors_data()
+{
+    QTest::addColumn<bool>("regex");
+    QTest::addColumn<bool>("caseSensitive");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("expected");
+
+    // Plain rules: the search text itself, folded when caseless.
+    QTest::newRow("plain, bytes") << false << true << "Debianの" << "=Debianの";
+    QTest::newRow("plain, caseless kana") << false << false << "サーバ" << "=サーバ";
+    QTest::newRow("plain, caseless letters") << false << false << "DebianのＡ" << "~debianのａ";
+    QTest::newRow("plain, caseless KELVIN") << false << false << "\u212Aey" << "~key";
+    QTest::newRow("plain, caseless LONG S") << false << false << "ſet" << "~set";
+    QTest::newRow("plain, unknown letter breaks") << false << false << "ab\u00C9cde" << "~cde";
+    QTest::newRow("plain, only unknown letters") << false << false << "\u00C9\u00E9" << "always";
+
+    // Regular expressions.
+    QTest::newRow("literal") << true << true << "設定" << "=設定";
+    QTest::newRow("caseless literal") << true << false << "Ab" << "~ab";
+    QTest::newRow("inline caseless") << true << true << "x(?i)AB" << "~ab";
+    QTest::newRow("inline caseless group") << true << true << "(?i:AB)cd" << "~ab";
+    QTest::newRow("inline case back on") << true << false << "(?-i)ABC" << "=ABC";
+    QTest::newRow("longest run wins") << true << true << "a.bcd" << "=bcd";
+    QTest::newRow("optional char") << true << true << "abc?de" << "=ab";
+    QTest::newRow("plus keeps both sides") << true << true << "ab+cd" << "=bcd";
+    QTest::newRow("counted repeat") << true << true << "xyz{0,2}w" << "=xy";
+    QTest::newRow("star") << true << true << "a*" << "always";
+    QTest::newRow("dot plus") << true << true << ".+" << "always";
+    QTest::newRow("digits") << true << true << "\\d+" << "always";
+    QTest::newRow("alternation") << true << true << "(?:受け付け|受付)" << "=受け付け =受付";
+    QTest::newRow("alternation beside a short run") << true << true << "(?:受け付け|受付)る" << "=受け付ける =受付る";
+    QTest::newRow("run beside a short alternation") << true << true << "(?:あ|い)設定する" << "=あ設定する =い設定する";
+    QTest::newRow("top-level alternation") << true << true << "abc|de" << "=abc =de";
+    QTest::newRow("alternation with an empty branch") << true << true << "abc|" << "always";
+    QTest::newRow("alternation with an unknown branch") << true << true << "abc|\\w" << "always";
+    QTest::newRow("optional group") << true << true << "(abc)?de" << "=de";
+    QTest::newRow("group repeated") << true << true << "(abc)+" << "=abc";
+    QTest::newRow("group joins the run") << true << true << "x(bc)de" << "=xbcde";
+    QTest::newRow("named group") << true << true << "(?<n>ab)c" << "=abc";
+    QTest::newRow("class") << true << true << "[あい]うえ" << "=あうえ =いうえ";
+    QTest::newRow("class with bracket") << true << true << "[]a]bc" << "=]bc =abc";
+    QTest::newRow("small class joins the run") << true << true << "要[らりるれろっ]" << "=要っ =要ら =要り =要る =要れ =要ろ";
+    QTest::newRow("negated class") << true << true << "要[^ら]" << "=要";
+    QTest::newRow("caseless class") << true << false << "[a-cA]x" << "~ax ~bx ~cx";
+    QTest::newRow("long range") << true << true << "[あ-ん]xy" << "=xy";
+    QTest::newRow("class with an escape") << true << true << "[\\d]xy" << "=xy";
+    QTest::newRow("optional class") << true << true << "ab[cd]?" << "=ab";
+    QTest::newRow("too many texts") << true << true << "[abcdefgh][abcdefgh]x" << "=ax =bx =cx =dx =ex =fx =gx =hx";
+    QTest::newRow("posix class") << true << true << "[[:alpha:]]bc" << "always";
+    QTest::newRow("look-ahead") << true << true << "いう(?=する)" << "=いう";
+    QTest::newRow("negative look-behind") << true << true << "(?<!で)きる" << "=きる";
+    QTest::newRow("word boundary") << true << true << "\\bgit\\b" << "=git";
+    QTest::newRow("escapes") << true << true << "a\\.b\\tc" << "=a.b\tc";
+    QTest::newRow("line end escape") << true << true << "。\\r\\r" << "=。\r\r";
+    QTest::newRow("hex escape") << true << true << "\\x{3042}\\x41" << "=あA";
+    QTest::newRow("quoted") << true << true << "\\Qa+b\\E?c" << "=a+";
+    QTest::newRow("anchors") << true << true << "^abc$" << "=abc";
+    QTest::newRow("back reference") << true << true << "(.)\\1xy" << "=xy";
+    QTest::newRow("caseless unknown letter") << true << false << "ab\u00E9" << "~ab";
+    QTest::newRow("caseless kana stays exact") << true << false << "(?:です|ます)" << "=です =ます";
+    QTest::newRow("recursion") << true << true << "a(?R)?b" << "always";
+    QTest::newRow("condition") << true << true << "(a)?(?(1)b|c)" << "always";
+    QTest::newRow("extended mode") << true << true << "(?x) a b" << "always";
+    QTest::newRow("leading verb") << true << true << "(*UCP)abc" << "always";
+    QTest::newRow("literal brace") << true << true << "a{b" << "always";
+    QTest::newRow("unbalanced") << true << true << "abc(" << "always";
+    QTest::newRow("a parenthesis too many") << true << true << "abc)" << "always";
+    QTest::newRow("nothing to repeat") << true << true << "*abc" << "always";
+    QTest::newRow("octal or reference") << true << true << "abc\\12" << "always";
+    QTest::newRow("comment") << true << true << "ab(?#note)cd" << "=abcd";
+}
+
+void TestRuleFilter::factors()
+{
+    QFETCH(bool, regex);
+    QFETCH(bool, caseSensitive);
+    QFETCH(QString, search);
+    QFETCH(QString, expected);
+    const PassRule rule = regex ? regexRule(str(search), caseSensitive) : plainRule(str(search), caseSensitive);
+    QCOMPARE(QString::fromStdString(describe(ruleFactors(rule))), expected);
+}
+
+// Every character that a caseless pattern character of the filter's classes
+// matches is one the filter folds alike.
+void TestRuleFilter::foldingCoversTheEngine()
+{
+    std::vector<uint32_t> folded, caseFree;
+    for (uint32_t cp = 0; cp <= 0xFFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        const FoldClass c = filterFoldClass(cp);
+        if (c == FoldClass::Folded)
+            folded.push_back(cp);
+        else if (c == FoldClass::CaseFree)
+            caseFree.push_back(cp);
+    }
+    // Case-free characters: the caseless class of all of them matches
+    // exactly what the case-sensitive one does.
+    std::string cls = "[";
+    for (size_t i = 0; i < caseFree.size();) {
+        size_t j = i;
+        while (j + 1 < caseFree.size() && caseFree[j + 1] == caseFree[j] + 1)
+            ++j;
+        cls += "\\x{" + QString::number(caseFree[i], 16).toStdString() + "}-\\x{" +
+               QString::number(caseFree[j], 16).toStdString() + "}";
+        i = j + 1;
+    }
+    cls += "]";
+    RegEx caseless, exact;
+    caseless.Options.CaseSensitive = false;
+    caseless.SearchPattern = cls;
+    exact.Options.CaseSensitive = true;
+    exact.SearchPattern = cls;
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        const std::string s = utf8(cp);
+        if (engineMatches(caseless, s) != engineMatches(exact, s))
+            QFAIL(qPrintable(QStringLiteral("U+%1 has another case").arg(cp, 4, 16, QChar('0'))));
+    }
+    // Folded letters: whatever one matches caseless folds as it does.
+    for (uint32_t w : folded) {
+        RegEx re;
+        re.Options.CaseSensitive = false;
+        re.SearchPattern = "\\x{" + QString::number(w, 16).toStdString() + "}";
+        for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF)
+                continue;
+            const std::string s = utf8(cp);
+            if (engineMatches(re, s) && filterFold(s) != filterFold(utf8(w)))
+                QFAIL(qPrintable(QStringLiteral("U+%1 matches U+%2 caseless but folds apart")
+                                     .arg(cp, 4, 16, QChar('0'))
+                                     .arg(w, 4, 16, QChar('0'))));
+        }
+    }
+    // The two the engine is known to put with ASCII letters.
+    QCOMPARE(filterFold("\u212A\u017F"), std::string("ks"));
+}
+
+// Characters the plain search takes as equal the filter folds alike.
+void TestRuleFilter::foldingCoversThePlainSearch()
+{
+    std::map<uint32_t, std::string> byFold; // foldCase of a known character: its filter fold
+    for (uint32_t cp = 0; cp <= 0xFFFF; ++cp) {
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || filterFoldClass(cp) == FoldClass::Unknown)
+            continue;
+        auto [it, added] = byFold.try_emplace(foldCase(cp), filterFold(utf8(cp)));
+        QVERIFY2(added || it->second == filterFold(utf8(cp)), qPrintable(QString::number(cp, 16)));
+    }
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        auto it = byFold.find(foldCase(cp));
+        if (it != byFold.end() && it->second != filterFold(utf8(cp)))
+            QFAIL(qPrintable(QStringLiteral("U+%1 equals a known character but folds apart")
+                                 .arg(cp, 4, 16, QChar('0'))));
+    }
+}
+
+void TestRuleFilter::counterCountsEveryOccurrence()
+{
+    const LiteralCounter counter({"aa", "a", "ab", "あい", "い", "xyz"});
+    std::vector<int64_t> counts(6, 0);
+    counter.count("aaab あいい xy", counts, 1);
+    QCOMPARE(counts, (std::vector<int64_t>{2, 3, 1, 1, 2, 0}));
+    counter.count("aa", counts, -1);
+    QCOMPARE(counts, (std::vector<int64_t>{1, 1, 1, 1, 2, 0}));
+    QCOMPARE(counter.longest(), size_t(6));
+}
+
+void TestRuleFilter::skippedOnlyWithoutFactors()
+{
+    const std::vector<PassRule> rules = {regexRule("設定", true), regexRule("\\d+", true),
+                                         plainRule("KEY", false), regexRule("(?:です|ます)。", false)};
+    RuleFilter filter(rules);
+    QCOMPARE(filter.filteredRules(), size_t(3));
+    filter.scan("これは\u212Aeyです。");
+    QCOMPARE(filter.mayMatch(0), false);
+    QCOMPARE(filter.mayMatch(1), true); // no factors: always runs
+    QCOMPARE(filter.mayMatch(2), true); // KELVIN SIGN, e, y
+    QCOMPARE(filter.mayMatch(3), true);
+    filter.scan("");
+    QCOMPARE(filter.mayMatch(0), false);
+    QCOMPARE(filter.mayMatch(1), true);
+    QCOMPARE(filter.mayMatch(2), false);
+    QCOMPARE(filter.mayMatch(3), false);
+}
+
+// Generated patterns and texts: whenever the engine finds a match, the filter
+// lets the rule run.
+void TestRuleFilter::neverSkipsAMatch()
+{
+    const std::vector<std::string> pieces = {
+        "a", "k", "K", "\u212A", "s", "S", "\u017F", "の", "ａ", "Ａ", "ab", "(?i)", "(?-i)", "(", ")",
+        "(?:", "|", "?", "*", "+", "{2}", "{1,}", ".", "\\b", "(?=", "(?<=", "(?!", "[a-c]", "\\Q.\\E",
+        "\\r", "^", "$", "\\s", "\\x{212a}", "\\.", "(?i:", "\\1", "[kK]", "[あの]", "[^の]",
+        "[\u212As]", "[a\\-c]", "[]a]"};
+    const std::vector<std::string> letters = {"a", "k", "K", "\u212A", "s", "S", "\u017F", "の",
+                                              "ａ", "Ａ", "\r", ".", "b", "c", " "};
+    std::mt19937 random(19);
+    RegEx re;
+    int compiled = 0, matched = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string pattern;
+        const int n = 1 + int(random() % 7);
+        for (int k = 0; k < n; ++k)
+            pattern += pieces[random() % pieces.size()];
+        const bool caseSensitive = random() % 2;
+        const PassRule rule = regexRule(pattern, caseSensitive, random() % 2);
+        re.Options.CaseSensitive = rule.caseSensitive;
+        re.Options.DotMatchAll = rule.dotAll;
+        re.SearchPattern = pattern;
+        try {
+            re.compile();
+        } catch (const RegExException&) {
+            continue;
+        }
+        ++compiled;
+        RuleFilter filter({rule});
+        for (int t = 0; t < 20; ++t) {
+            std::string text;
+            const int len = int(random() % 9);
+            for (int k = 0; k < len; ++k)
+                text += letters[random() % letters.size()];
+            if (!engineMatches(re, text))
+                continue;
+            ++matched;
+            filter.scan(text);
+            if (!filter.mayMatch(0))
+                QFAIL(qPrintable(QStringLiteral("/%1/ (case %2) matches \"%3\" but was skipped")
+                                     .arg(QString::fromStdString(pattern))
+                                     .arg(caseSensitive)
+                                     .arg(QString::fromStdString(text))));
+        }
+    }
+    QVERIFY(compiled > 1000);
+    QVERIFY(matched > 1000);
+}
+
+// Counts updated from each replacement agree with a fresh count of the text.
+void TestRuleFilter::countsStayExactThroughEdits()
+{
+    const std::vector<std::string> letters = {"a", "b", "K", "\u212A", "の", "ａ", "Ａ", "\r"};
+    std::vector<PassRule> rules;
+    std::mt19937 random(7);
+    auto word = [&](int maxLen) {
+        std::string s;
+        const int len = 1 + int(random() % unsigned(maxLen));
+        for (int k = 0; k < len; ++k)
+            s += letters[random() % letters.size()];
+        return s;
+    };
+    for (int r = 0; r < 60; ++r)
+        rules.push_back(plainRule(word(3), random() % 2));
+    RuleFilter kept(rules);
+    for (int round = 0; round < 50; ++round) {
+        std::string text;
+        for (int k = 0; k < 200; ++k)
+            text += letters[random() % letters.size()];
+        kept.scan(text);
+        for (int step = 0; step < 30; ++step) {
+            TextEdits edits;
+            const PassRule& r = rules[random() % rules.size()];
+            replaceAllText(text, r.search, random() % 3 == 0 ? std::string() : word(4), r.caseSensitive, &edits);
+            kept.update(text, edits);
+            RuleFilter fresh(rules);
+            fresh.scan(text);
+            for (size_t i = 0; i < rules.size(); ++i)
+                if (kept.mayMatch(i) != fresh.mayMatch(i))
+                    QFAIL(qPrintable(QStringLiteral("rule %1 after round %2 step %3").arg(i).arg(round).arg(step)));
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(TestRuleFilter)
+#include "tst_rulefilter.moc"
