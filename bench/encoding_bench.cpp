@@ -177,7 +177,7 @@ int main(int argc, char** argv)
             }
             decodeMs += msSince(t0);
         }
-        std::printf("\n%zu files, %.1f MB in all (Shift_JIS, EUC-JP, UTF-8 in turn)\n", count, bytes / 1e6);
+        std::printf("\n%zu files, %.1f MB in all (Shift_JIS, EUC-JP, UTF-8 in turn)\n", count, double(bytes) / 1e6);
         std::printf("  read     %8.1f ms\n", readMs);
         std::printf("  detect   %8.1f ms  (%.1f us a file; %zu of %zu detected as written)\n", detectMs,
                     detectMs * 1000 / double(count), right, count);
@@ -238,8 +238,8 @@ int main(int argc, char** argv)
             same = same && back.size() == data.size();
         }
         const double ratio = median(decodeMs) / median(commandMs);
-        std::printf("\n%s, %.1f MB to %.1f MB of UTF-8 (%d runs, median / best)\n", big.label, inBytes / 1e6,
-                    outBytes / 1e6, runs);
+        std::printf("\n%s, %.1f MB to %.1f MB of UTF-8 (%d runs, median / best)\n", big.label, double(inBytes) / 1e6,
+                    double(outBytes) / 1e6, runs);
         std::printf("  iconv -f %-7s     %7.1f / %7.1f ms\n", big.iconvName, median(commandMs), best(commandMs));
         std::printf("  decode              %7.1f / %7.1f ms   %.2f x the command %s\n", median(decodeMs),
                     best(decodeMs), ratio, ratio <= 1.2 ? "(within 1.2)" : "(ABOVE 1.2)");

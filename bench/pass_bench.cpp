@@ -134,7 +134,7 @@ Run runPass(AppState& app, const std::vector<FolderItem>& files, bool fast, cons
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(1);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        maxGap = std::max(maxGap, sinceTick.nsecsElapsed() / 1e6);
+        maxGap = std::max(maxGap, double(sinceTick.nsecsElapsed()) / 1e6);
         sinceTick.restart();
     });
     clock.start();
@@ -144,7 +144,7 @@ Run runPass(AppState& app, const std::vector<FolderItem>& files, bool fast, cons
     while (!pass->isFinished())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     Run r;
-    r.seconds = clock.nsecsElapsed() / 1e9;
+    r.seconds = double(clock.nsecsElapsed()) / 1e9;
     ticker.stop();
     r.maxGapMs = maxGap;
     r.peakMB = peakMegabytes();
@@ -200,7 +200,7 @@ double baseline(const PassRuleList& list, std::string& text)
         pcre2_code_free(code);
     }
     pcre2_compile_context_free(cc);
-    return clock.nsecsElapsed() / 1e9;
+    return double(clock.nsecsElapsed()) / 1e9;
 }
 
 // perl with one s///g per rule: /a for ASCII classes, /i where the rule
@@ -242,7 +242,7 @@ double perl(const PassRuleList& list, const std::string& input, const std::strin
     clock.start();
     const std::string command = "perl '" + script + "' '" + input + "' > /dev/null";
     const int rc = std::system(command.c_str());
-    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
     return rc == 0 ? seconds : -1;
 }
 
@@ -341,8 +341,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("Tesvora pass benchmark: %zu rules, 1 MB = %.2f MB, 50 MB = %.2f MB, %zu files of %.1f KB on average\n\n",
-                rules.size(), original.size() / 1e6, big.size() / 1e6, manyFiles.size(),
-                joinedSize / 1e3 / double(manyFiles.size()));
+                rules.size(), double(original.size()) / 1e6, double(big.size()) / 1e6, manyFiles.size(),
+                double(joinedSize) / 1e3 / double(manyFiles.size()));
 
     // The bare baseline and perl.
     std::string text1 = lfToCr(original);
@@ -419,7 +419,7 @@ int main(int argc, char** argv)
         line("rules searched, default mode", 100 * def50.searchedShare, "%", "", true, false);
         line("peak memory, fast mode", fast50.peakMB, "MB", "< 500 MB", fast50.peakMB < 500);
         line("peak memory, default mode", def50.peakMB, "MB", "< 500 MB", def50.peakMB < 500);
-        std::printf("10,000 files of about 4 KB, against one file of the same %.1f MB\n", joinedSize / 1e6);
+        std::printf("10,000 files of about 4 KB, against one file of the same %.1f MB\n", double(joinedSize) / 1e6);
         line("one file, fast mode", fastSingle.seconds, "s", "", true, false);
         line("one file, default mode", defSingle.seconds, "s", "", true, false);
         line("10,000 files, fast mode", fastMany.seconds, "s", fmt("<= 1.5 x one file = %.2f s", 1.5 * fastSingle.seconds),

@@ -352,7 +352,8 @@ constexpr CodeRange kLostInISO2022JP[] = {{0x1B, 0x1B}, {0xA5, 0xA5}, {0x203E, 0
 
 constexpr unsigned char firstByteOf(uint32_t cp)
 {
-    return cp < 0x80 ? cp : cp < 0x800 ? 0xC0 | (cp >> 6) : cp < 0x10000 ? 0xE0 | (cp >> 12) : 0xF0 | (cp >> 18);
+    return static_cast<unsigned char>(
+        cp < 0x80 ? cp : cp < 0x800 ? 0xC0 | (cp >> 6) : cp < 0x10000 ? 0xE0 | (cp >> 12) : 0xF0 | (cp >> 18));
 }
 
 // The bytes that can start a character of one of ranges, for a quick first test.

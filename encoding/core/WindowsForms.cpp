@@ -33,8 +33,8 @@ uint32_t onlyChar(const TextEncoding& encoding, std::string_view bytes)
 uint32_t codeOf(std::string_view bytes)
 {
     uint32_t code = 0;
-    for (unsigned char b : bytes)
-        code = code << 8 | b;
+    for (const char c : bytes)
+        code = code << 8 | static_cast<unsigned char>(c);
     return code;
 }
 
@@ -107,10 +107,10 @@ const Groups& eucJpGroups()
     static const Groups groups = [] {
         std::vector<std::string> codes;
         for (unsigned cell = 0xA1; cell <= 0xFE; ++cell) {
-            for (unsigned char row : {0xA1, 0xA2, 0xAD})
-                codes.push_back({char(row), char(cell)});
-            for (unsigned char row : {0xA1, 0xA2, 0xF3, 0xF4})
-                codes.push_back({'\x8F', char(row), char(cell)});
+            for (const char row : {'\xA1', '\xA2', '\xAD'})
+                codes.push_back({row, char(cell)});
+            for (const char row : {'\xA1', '\xA2', '\xF3', '\xF4'})
+                codes.push_back({'\x8F', row, char(cell)});
         }
         return groupCodes(*Encodings::EUCJP(), codes);
     }();

@@ -509,16 +509,16 @@ const char* subjectPointer(std::string_view text)
 
 int64_t RegExMatch::SubExpressionStartB(int i) const
 {
-    if (i < 0 || i >= SubExpressionCount() || offsets_[2 * i] == PCRE2_UNSET)
+    if (i < 0 || i >= SubExpressionCount() || offsets_[2 * size_t(i)] == PCRE2_UNSET)
         return -1;
-    return static_cast<int64_t>(offsets_[2 * i]);
+    return static_cast<int64_t>(offsets_[2 * size_t(i)]);
 }
 
 std::string_view RegExMatch::subExpressionView(int i) const
 {
     if (i < 0 || i >= SubExpressionCount())
         return {};
-    size_t s = offsets_[2 * i], e = offsets_[2 * i + 1];
+    size_t s = offsets_[2 * size_t(i)], e = offsets_[2 * size_t(i) + 1];
     if (s == PCRE2_UNSET || e < s)
         return {};
     return subject_.substr(s, e - s);

@@ -67,7 +67,7 @@ struct Program {
     QStringList queue() const
     {
         QStringList out;
-        size_t root = dir.path().size() + 1;
+        size_t root = size_t(dir.path().size()) + 1;
         for (const FolderItem& f : app->dropItem)
             out << QString::fromStdString(f.path().substr(root));
         return out;

@@ -150,9 +150,9 @@ private slots:
     {
         QString xml = gdbus({"introspect", "--session", "--dest", "org.tesvora.Tesvora", "--object-path",
             "/org/tesvora/Tesvora", "--xml"});
-        int start = xml.indexOf(QStringLiteral("<interface name=\"org.tesvora.Tesvora\">"));
+        qsizetype start = xml.indexOf(QStringLiteral("<interface name=\"org.tesvora.Tesvora\">"));
         QVERIFY(start >= 0);
-        int end = xml.indexOf(QStringLiteral("</interface>"), start);
+        qsizetype end = xml.indexOf(QStringLiteral("</interface>"), start);
         QString ours = xml.mid(start, end - start);
         QCOMPARE(ours.count(QStringLiteral("<method ")), 2);
         QVERIFY(!ours.contains(QStringLiteral("<signal ")));

@@ -408,7 +408,7 @@ void TestInteractivePalette::textFollowsThePass()
         QCOMPARE(t.text(), model);
         QCOMPARE(plain(b), asDocument(model));
         // The insertion point and the marks stand on the pass's characters.
-        const DocumentPositions::Range r = t.documentRange(starts[i], withs[i].toStdU32String().size());
+        const DocumentPositions::Range r = t.documentRange(starts[i], int64_t(withs[i].toStdU32String().size()));
         QCOMPARE(plain(b).mid(int(r.start), int(r.end - r.start)), asDocument(withs[i].toStdString()));
     }
 }

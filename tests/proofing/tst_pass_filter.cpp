@@ -347,7 +347,7 @@ void TestPassFilter::sameOutcome()
                 rules.push_back(r);
         compare(dictionaryOf(rules), {text}, fast, true);
     } else {
-        const unsigned seed = set.back().digitValue();
+        const auto seed = static_cast<unsigned>(set.back().digitValue());
         std::string text;
         const std::vector<std::string> words = {"の", "行", "key", "K", "\u212A", "s", "ſ", "S", "ａ",
                                                 "Ａ", "\n", "ます", "する", "。", "ファイル", " "};

@@ -49,7 +49,8 @@ std::string hexBytes(const std::string& bytes)
 {
     static const char* const hex = "0123456789abcdef";
     std::string out;
-    for (unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         if (!out.empty())
             out += ' ';
         out += hex[c >> 4];

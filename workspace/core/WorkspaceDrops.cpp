@@ -152,7 +152,8 @@ std::string uriListOf(const std::vector<std::string>& paths)
     std::string out;
     for (const std::string& path : paths) {
         out += "file://";
-        for (unsigned char c : path) {
+        for (const char byte : path) {
+            const auto c = static_cast<unsigned char>(byte);
             const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
                 || c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
             if (plain) {
