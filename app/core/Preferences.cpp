@@ -85,8 +85,10 @@ void AppState::readPreferences()
         return;
     }
     // An editor may have saved the file with a byte-order mark, which does not
-    // belong to line 1.
-    if (content.starts_with("\xEF\xBB\xBF"))
+    // belong to line 1. Every mark there goes: one kept would be written at
+    // the start of the file and taken for the file's own mark at the next
+    // reading, so line 1 would change from one save to the next.
+    while (content.starts_with("\xEF\xBB\xBF"))
         content.erase(0, 3);
     TextInputStream in(std::move(content), TextInputStream::LineEnds::Any);
     std::string* textLines[] = {&prefFileType, &prefFileExtension, &prefExtension, &prefCreator,

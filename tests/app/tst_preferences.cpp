@@ -104,9 +104,9 @@ private slots:
             << std::string("a\rb\r") + std::string(20, '\r') + "Osaka,12\rOsaka,12\rOsaka,12\rOsaka,12\rNormalProof\rmanualWorkFrow\rnoLogging\r\r";
         QTest::newRow("UTF-8 byte-order mark before line 1")
             << "\xEF\xBB\xBF" + kDefaults << kDefaults;
-        QTest::newRow("mark only on line 1")
+        QTest::newRow("every mark before line 1 goes, one inside a later line stays")
             << std::string("\xEF\xBB\xBF\xEF\xBB\xBF") + "TEXT\r\xEF\xBB\xBFtxt\r"
-            << std::string("\xEF\xBB\xBFTEXT\r\xEF\xBB\xBFtxt\r") + std::string(20, '\r')
+            << std::string("TEXT\r\xEF\xBB\xBFtxt\r") + std::string(20, '\r')
                    + "Osaka,12\rOsaka,12\rOsaka,12\rOsaka,12\rNormalProof\rmanualWorkFrow\rnoLogging\r\r";
         QTest::newRow("longer old file is cut to thirty lines")
             << kDefaults + "extra\rlines\r" << kDefaults;
