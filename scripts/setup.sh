@@ -8,7 +8,7 @@ build="${TESVORA_BUILD:-$here/build}"
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
   libboost-context-dev libpcre2-dev fonts-ipafont-gothic dbus dbus-daemon
-  attr perl libglib2.0-bin xvfb openbox xdotool x11-utils qt6-translations-l10n)
+  attr perl libglib2.0-bin xvfb openbox xdotool x11-utils qt6-translations-l10n clang)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
