@@ -15,7 +15,7 @@ UnhandledExceptionReporter& reporter()
 }
 } // namespace
 
-std::string describeException(std::exception_ptr e)
+std::string describeException(const std::exception_ptr& e)
 {
     try {
         if (e)
@@ -35,7 +35,7 @@ void setUnhandledExceptionReporter(UnhandledExceptionReporter r)
     reporter() = std::move(r);
 }
 
-void reportUnhandledException(std::exception_ptr e) noexcept
+void reportUnhandledException(const std::exception_ptr& e) noexcept
 {
     try {
         std::string description = describeException(e);

@@ -10,13 +10,13 @@
 namespace tv {
 
 // Describes an exception for the report.
-std::string describeException(std::exception_ptr e);
+std::string describeException(const std::exception_ptr& e);
 
 // The report of an unhandled exception. The window layer installs one that
 // shows a message box; by default it writes to standard error.
 using UnhandledExceptionReporter = std::function<void(const std::string& description)>;
 void setUnhandledExceptionReporter(UnhandledExceptionReporter reporter);
-void reportUnhandledException(std::exception_ptr e) noexcept;
+void reportUnhandledException(const std::exception_ptr& e) noexcept;
 
 template <class F>
 void guarded(F&& f) noexcept

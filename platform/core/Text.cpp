@@ -78,18 +78,18 @@ inline uint32_t decodeRaw(const unsigned char* p, size_t n, size_t& i)
     }
     switch (sequenceLength(p + i, n - i)) {
     case 2: {
-        const uint32_t cp = ((c & 0x1F) << 6) | (p[i + 1] & 0x3F);
+        const uint32_t cp = ((c & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu);
         i += 2;
         return cp;
     }
     case 3: {
-        const uint32_t cp = ((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+        const uint32_t cp = ((c & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
         i += 3;
         return cp;
     }
     case 4: {
-        const uint32_t cp = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6)
-            | (p[i + 3] & 0x3F);
+        const uint32_t cp = ((c & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) | ((p[i + 2] & 0x3Fu) << 6)
+            | (p[i + 3] & 0x3Fu);
         i += 4;
         return cp;
     }

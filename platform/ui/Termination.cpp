@@ -29,7 +29,7 @@ void onTerminationRequest(std::function<void()> handler)
     if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] {
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler = std::move(handler)] {
         char c;
         [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
         guarded(handler);

@@ -283,7 +283,7 @@ prefWindow::prefWindow() : Window("prefWindow")
 
     // Return is "終了" and Escape "キャンセル" wherever the focus is, the
     // editable size boxes included, which would otherwise take Return.
-    for (QKeySequence keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
         QObject::connect(new QShortcut(keys, window), &QShortcut::activated, finishButton_.data(), &QPushButton::click);
     QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated,
         cancelButton_.data(), &QPushButton::click);

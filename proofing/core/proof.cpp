@@ -171,7 +171,7 @@ void proof::cancelTest()
         throw PassCancelled{};
 }
 
-std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, std::string proposed)
+std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, const std::string& proposed)
 {
     view_->markMatch(start, matchText);
     if (app_.isSelectRep) {

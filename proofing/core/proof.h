@@ -87,7 +87,7 @@ private:
     // Shows one match of a confirming rule and waits for the answer: the
     // text to put in, or nothing to leave the match.
     std::optional<std::string> confirmMatch(int64_t start, const std::string& matchText,
-                                            std::string proposed);
+                                            const std::string& proposed);
     // The script of the current rule run for one match: its output.
     std::string runScript(int64_t start, const std::string& matchText, int ruleReplaceCount);
     // Ends the pass when the user has asked to cancel it.

@@ -23,7 +23,7 @@ namespace {
 std::string str(const QByteArray& b) { return std::string(b.constData(), size_t(b.size())); }
 
 
-QByteArray shown(std::string s)
+QByteArray shown(const std::string& s)
 {
     std::string out;
     for (char c : s) {

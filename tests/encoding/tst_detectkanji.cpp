@@ -227,7 +227,7 @@ void TestDetectKanji::sureSigns()
 {
     QFETCH(QByteArray, sample);
     QFETCH(const TextEncoding*, expected);
-    const QByteArray before = sample;
+    const QByteArray before = sample; // NOLINT(performance-unnecessary-copy-initialization): what the sample was
     const TextEncodingRef got = tv::detectKanji().JudgeCode(sv(sample));
     QVERIFY(got);
     QCOMPARE(got->name(), expected->name());

@@ -8,9 +8,9 @@ namespace tv {
 
 namespace {
 
-GuideItem row(std::string pattern, std::string_view description, int tabs = 2)
+GuideItem row(std::string_view pattern, std::string_view description, int tabs = 2)
 {
-    return {pattern + std::string(size_t(tabs), '\t') + std::string(description)};
+    return {std::string(pattern) + std::string(size_t(tabs), '\t') + std::string(description)};
 }
 
 GuideItem separator()

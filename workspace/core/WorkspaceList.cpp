@@ -52,7 +52,7 @@ std::string refusedText(const WorkspaceRow& row)
 
 std::vector<int> removalWalk(int rowCount, const std::vector<int>& selected)
 {
-    const std::vector<int> rows = validRows(selected, rowCount);
+    std::vector<int> rows = validRows(selected, rowCount);
     if (rows.size() == 1)
         return rows;
     std::vector<bool> isSelected(static_cast<size_t>(std::max(rowCount, 0)), false);

@@ -189,8 +189,10 @@ void workSpace::bindHandlers()
         {addFolderButton_, &workSpace::addFolderButton_Action},
         {addDictButton_, &workSpace::addDictButton_Action},
     };
-    for (const auto& [button, action] : actions)
-        QObject::connect(button, &QToolButton::clicked, this, [this, action] { guarded([&] { (this->*action)(); }); });
+    for (const auto& entry : actions) {
+        const auto action = entry.second;
+        QObject::connect(entry.first, &QToolButton::clicked, this, [this, action] { guarded([&] { (this->*action)(); }); });
+    }
 
     bindMenuHandler("winclose", [this](int) { return _winclose_Action(); });
     bindMenuHandler("addFile", [this](int) { return _addFile_Action(); });
