@@ -4,6 +4,7 @@
 // takes the failed-save road when the dialog is left with Escape.
 
 #include "support/Desktop.h"
+#include "support/Wait.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@
 using tv::test::readFile;
 using tv::test::writeFile;
 
-using tv::test::within;
+using tv::test::waitFor;
 using tv::test::windowsNamed;
 using tv::test::xdotool;
 
@@ -76,7 +77,7 @@ private:
     QString saveDialog()
     {
         QString id;
-        within([&] {
+        waitFor([&] {
             const QSet<QString> found = windowsNamed(QStringLiteral("^名前を付けて保存"));
             if (!found.isEmpty())
                 id = *found.begin();
@@ -126,9 +127,9 @@ private slots:
         xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), target});
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY2(within([&] { return readFile(target.toStdString()) == "明日はできる。\r\n"; }),
+        QVERIFY2(waitFor([&] { return readFile(target.toStdString()) == "明日はできる。\r\n"; }),
             readFile(target.toStdString()).c_str());
-        QVERIFY(within([] { return windowsNamed(QStringLiteral("^名前を付けて保存")).isEmpty(); }));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("^名前を付けて保存")).isEmpty(); }));
         QCOMPARE(program_.state(), QProcess::Running);
         QCOMPARE(readFile(spath(QStringLiteral("in/memo.txt"))), std::string("明日は出来る。\r\n"));
     }
@@ -137,7 +138,7 @@ private slots:
     {
         QVERIFY(program_.state() == QProcess::Running);
         // Wait until the last pass has ended and its windows are gone.
-        QVERIFY(within([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
         const QSet<QString> before = windowsNamed(QStringLiteral("^Tesvora$"));
         QVERIFY(openDocument(path(QStringLiteral("in/note.txt"))));
         QVERIFY2(!saveDialog().isEmpty(), "the save dialog did not show");
@@ -146,7 +147,7 @@ private slots:
         // The notice "ファイルの保存ができませんでした。" (titled "Tesvora")
         // comes and holds the pass until its OK.
         QString notice;
-        QVERIFY2(within([&] {
+        QVERIFY2(waitFor([&] {
             for (const QString& id : windowsNamed(QStringLiteral("^Tesvora$")))
                 if (!before.contains(id))
                     notice = id;
@@ -157,7 +158,7 @@ private slots:
         QVERIFY(!windowsNamed(QStringLiteral("校正中")).isEmpty());
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), notice});
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY(within([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
         QCOMPARE(program_.state(), QProcess::Running);
         QVERIFY(!QFile::exists(path(QStringLiteral("in/note[fixed].txt"))));
         QCOMPARE(QDir(path(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("chosen.txt")});

@@ -1,16 +1,12 @@
 #pragma once
 // Driving a real desktop from the tests that run on Xvfb with a window
 // manager (support/with-display.sh): xdotool for keys, clicks and window
-// look-ups, and waiting with the event loop running.
+// look-ups (waiting with the event loop running: support/Wait.h).
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QTest>
-
-#include <functional>
 
 namespace tv::test {
 
@@ -35,20 +31,6 @@ inline QSet<QString> windowsNamed(const QString& pattern)
                                         QStringLiteral("--name"), pattern})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return QSet<QString>(ids.begin(), ids.end());
-}
-
-// Polls, with the event loop running, until the condition holds; false after
-// ms milliseconds.
-inline bool within(const std::function<bool()>& condition, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
 }
 
 } // namespace tv::test

@@ -1,5 +1,6 @@
 #pragma once
-// Lets the event loop run until a condition holds (30 s at most).
+// Lets the event loop run until a condition holds; false after ms
+// milliseconds (30 s unless told).
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -8,12 +9,12 @@
 
 namespace tv::test {
 
-inline bool waitFor(const std::function<bool()>& condition)
+inline bool waitFor(const std::function<bool()>& condition, int ms = 30000)
 {
     QElapsedTimer guard;
     guard.start();
     while (!condition()) {
-        if (guard.elapsed() > 30000)
+        if (guard.elapsed() > ms)
             return false;
         QTest::qWait(2);
     }

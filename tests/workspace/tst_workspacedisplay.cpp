@@ -5,6 +5,7 @@
 // through the real open dialog and its file through the real save dialog.
 
 #include "support/Desktop.h"
+#include "support/Wait.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@
 using tv::test::readFile;
 using tv::test::writeFile;
 
-using tv::test::within;
+using tv::test::waitFor;
 using tv::test::xdotool;
 
 namespace {
@@ -30,7 +31,7 @@ namespace {
 // window to have the focus again.
 bool answerDialog(const QString& window, const std::string& path)
 {
-    if (!within([&] {
+    if (!waitFor([&] {
             const QString active = xdotool({"getactivewindow"});
             return !active.isEmpty() && active != window;
         }))
@@ -38,7 +39,7 @@ bool answerDialog(const QString& window, const std::string& path)
     QTest::qWait(300);
     xdotool({"type", "--delay", "20", QString::fromStdString(path)});
     xdotool({"key", "Return"});
-    if (!within([&] { return xdotool({"getactivewindow"}) == window; }))
+    if (!waitFor([&] { return xdotool({"getactivewindow"}) == window; }))
         return false;
     // The program takes the focus back before the next key reaches it.
     QTest::qWait(300);
@@ -81,7 +82,7 @@ private slots:
         QVERIFY(program.waitForStarted());
 
         QString window;
-        QVERIFY(within([&] {
+        QVERIFY(waitFor([&] {
             window = xdotool({"search", "--name", "ワークスペース \"job.work\""}).section('\n', 0, 0);
             return !window.isEmpty();
         }));
@@ -93,7 +94,7 @@ private slots:
         QVERIFY(answerDialog(window, path));
         xdotool({"key", "ctrl+s"});
         const std::string expected = "Tesvora Workspace,100,120,490,200\ra.dict\t\rt.txt\t" + path + "\r";
-        const bool saved = within([&] { return readFile(work) != "Tesvora Workspace,100,120,490,200\ra.dict\t\r"; });
+        const bool saved = waitFor([&] { return readFile(work) != "Tesvora Workspace,100,120,490,200\ra.dict\t\r"; });
         if (!saved || readFile(work) != expected)
             QProcess::execute(QStringLiteral("import"),
                 {"-window", "root", QStringLiteral(TV_BUILD_DIR) + "/tst_workspacedisplay.png"});
@@ -104,7 +105,7 @@ private slots:
         // the real save dialog names its file, and the window its title.
         xdotool({"key", "ctrl+alt+n"});
         QString untitled;
-        QVERIFY(within([&] {
+        QVERIFY(waitFor([&] {
             untitled = xdotool({"search", "--name", "新規ワークスペース 1"}).section('\n', 0, 0);
             return !untitled.isEmpty();
         }));
@@ -118,12 +119,12 @@ private slots:
         if (!answered)
             screenshot();
         QVERIFY(answered);
-        const bool written = within([&] { return QFile::exists(QString::fromStdString(second)); });
+        const bool written = waitFor([&] { return QFile::exists(QString::fromStdString(second)); });
         if (!written)
             QProcess::execute(QStringLiteral("import"),
                 {"-window", "root", QStringLiteral(TV_BUILD_DIR) + "/tst_workspacedisplay.png"});
         QVERIFY(written);
-        QVERIFY(within([&] { return !xdotool({"search", "--name", "ワークスペース \"second.work\""}).isEmpty(); }));
+        QVERIFY(waitFor([&] { return !xdotool({"search", "--name", "ワークスペース \"second.work\""}).isEmpty(); }));
         const QString bytes = QString::fromStdString(readFile(second));
         QVERIFY2(QRegularExpression(QStringLiteral("\\ATesvora Workspace,-?[0-9]+,-?[0-9]+,490,200\ra\\.dict\t\r\\z"))
                      .match(bytes)
