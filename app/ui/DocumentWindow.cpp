@@ -2,6 +2,7 @@
 
 #include "app/ui/SharedDialogs.h"
 #include "app/ui/Shell.h"
+#include "platform/ui/Screens.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -51,13 +52,10 @@ void DocumentWindow::applyContentFrame(const FrameBounds& frame, QSize minimum)
     QWidget* w = widget();
     if (!w)
         return;
-    const QRect wanted(frame.Left, frame.Top, frame.Width, frame.Height);
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(wanted))
-            onScreen = true;
-    if (frame.Width >= minimum.width() && frame.Height >= minimum.height() && onScreen) {
-        w->setGeometry(wanted);
+    const StoredFrame wanted {frame.Left, frame.Top, frame.Width, frame.Height};
+    if (frame.Width >= minimum.width() && frame.Height >= minimum.height() && areaUnder(screenAreas(), wanted) >= 0) {
+        // On a screen: held to it whole, however large it was stored.
+        w->setGeometry(holdToScreens(wanted, minimum));
         return;
     }
     QRect area;
