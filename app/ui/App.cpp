@@ -11,6 +11,7 @@
 #include "platform/core/Streams.h"
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
+#include "platform/ui/Screens.h"
 #include "platform/ui/TextEditing.h"
 
 #include <QApplication>
@@ -431,12 +432,12 @@ void App::placeFrameWindow(const FrameBounds& b)
     if (!frame_)
         return;
     // A size of zero or less stays in the file but is not applied.
-    QRect wanted = frame_->geometry();
-    if (b.Width > 0 && b.Height > 0)
-        wanted = QRect(b.Left, b.Top, b.Width, b.Height);
-    else
-        wanted.moveTo(b.Left, b.Top);
-    frame_->setGeometry(wanted);
+    // Held to the screens first: a damaged size must never reach the window.
+    const QRect current = frame_->geometry();
+    const bool sized = b.Width > 0 && b.Height > 0;
+    frame_->setGeometry(holdToScreens({b.Left, b.Top, sized ? b.Width : current.width(),
+                                          sized ? b.Height : current.height()},
+        QSize(1, 1)));
     holdFrameToScreen();
 }
 

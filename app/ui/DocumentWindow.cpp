@@ -2,6 +2,7 @@
 
 #include "app/ui/SharedDialogs.h"
 #include "app/ui/Shell.h"
+#include "platform/ui/Screens.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -72,16 +73,14 @@ void DocumentWindow::applyContentFrame(const FrameBounds& frame, QSize minimum)
     QWidget* w = widget();
     if (!w)
         return;
-    const QRect wanted(frame.Left, frame.Top, frame.Width, frame.Height);
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(wanted))
-            onScreen = true;
-    if (frame.Width >= minimum.width() && frame.Height >= minimum.height() && onScreen) {
-        placeContent(wanted);
+    // The whole window, its menu bar above the content included.
+    const int bar = menuBarHeight();
+    const StoredFrame wanted {frame.Left, frame.Top - bar, frame.Width, frame.Height + bar};
+    if (frame.Width >= minimum.width() && frame.Height >= minimum.height() && areaUnder(screenAreas(), wanted) >= 0) {
+        // On a screen: held to it whole, however large it was stored.
+        w->setGeometry(holdToScreens(wanted, QSize(minimum.width(), minimum.height() + bar)));
         return;
     }
-    const int bar = menuBarHeight();
     QRect area;
     if (QScreen* primary = QGuiApplication::primaryScreen())
         area = primary->availableGeometry();

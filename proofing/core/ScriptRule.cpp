@@ -20,6 +20,14 @@ namespace {
 // How often a waiting worker asks whether the pass was cancelled.
 constexpr int kCancelTestMilliseconds = 100;
 
+// Ends the script's whole group at once, from wherever its output is read.
+void killGroup(const QProcess& process)
+{
+    const qint64 pid = process.processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+}
+
 QString qs(const std::string& s)
 {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -28,9 +36,7 @@ QString qs(const std::string& s)
 // Ends the script and everything it started, and lets its end be reported.
 void endScript(QProcess& process, Wakeup& wakeup)
 {
-    const qint64 pid = process.processId();
-    if (pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    killGroup(process);
     process.kill();
     QElapsedTimer waited;
     waited.start();
@@ -65,12 +71,37 @@ std::string runScriptFile(const std::string& path, const std::vector<std::string
     // A group of its own, so that a cancel ends what the script started too.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 
+    // The output is taken as it comes, so that QProcess never holds more
+    // than one read of it; past the limit the script is ended there and then.
+    std::string out;
+    bool tooLong = false;
+    const auto take = [&process, &out, &tooLong] {
+        if (tooLong) {
+            process.readAllStandardOutput();
+            return false;
+        }
+        const QByteArray chunk = process.readAllStandardOutput();
+        if (out.size() + size_t(chunk.size()) > kScriptOutputLimit) {
+            tooLong = true;
+            killGroup(process);
+            out.clear();
+            out.shrink_to_fit();
+            return true;
+        }
+        out.append(chunk.constData(), size_t(chunk.size()));
+        return false;
+    };
+
     Wakeup wakeup;
     QObject::connect(&process, &QProcess::finished, [&wakeup] { wakeup.wake(); });
     QObject::connect(&process, &QProcess::errorOccurred, [&wakeup] { wakeup.wake(); });
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, [&take, &wakeup] {
+        if (take())
+            wakeup.wake();
+    });
     process.start();
     try {
-        while (process.state() != QProcess::NotRunning) {
+        while (process.state() != QProcess::NotRunning && !tooLong) {
             if (cancelTest)
                 cancelTest();
             wakeup.sleep(kCancelTestMilliseconds);
@@ -79,14 +110,20 @@ std::string runScriptFile(const std::string& path, const std::vector<std::string
         endScript(process, wakeup);
         throw;
     }
+    if (tooLong) {
+        endScript(process, wakeup);
+        throw ScriptFailure("the script printed more than " + Str(int64_t(kScriptOutputLimit)) + " bytes: " + path);
+    }
     if (process.error() == QProcess::FailedToStart)
         throw ScriptFailure("the script could not be started: " + path);
+    take();
+    if (tooLong)
+        throw ScriptFailure("the script printed more than " + Str(int64_t(kScriptOutputLimit)) + " bytes: " + path);
     if (process.exitStatus() == QProcess::CrashExit)
         throw ScriptFailure("the script was ended by a signal: " + path);
-    const QByteArray out = process.readAllStandardOutput();
-    if (out.isEmpty() && process.exitCode() != 0)
+    if (out.empty() && process.exitCode() != 0)
         throw ScriptFailure("the script failed with status " + Str(process.exitCode()) + ": " + path);
-    return std::string(out.constData(), static_cast<size_t>(out.size()));
+    return out;
 }
 
 std::string scriptOutputText(std::string_view bytes, const detectKanji& detector)

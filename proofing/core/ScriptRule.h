@@ -52,6 +52,10 @@ public:
 std::string runScriptRule(const FolderItem& script, const ScriptValues& values, const detectKanji& detector,
                           const std::function<void()>& cancelTest);
 
+// The most a script may print for one match, far beyond any replacement; a
+// script that prints more is ended and fails.
+constexpr size_t kScriptOutputLimit = size_t(16) * 1024 * 1024;
+
 // The script file run with these arguments: what it printed on standard
 // output, as bytes.
 std::string runScriptFile(const std::string& path, const std::vector<std::string>& arguments,

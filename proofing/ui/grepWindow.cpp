@@ -5,6 +5,7 @@
 #include "platform/core/Text.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/FieldText.h"
+#include "platform/ui/Screens.h"
 #include "proofing/ui/CheckText.h"
 #include "proofing/ui/selectPallete.h"
 
@@ -217,11 +218,13 @@ void grepWindow::Event_Open()
     wideWinSize = designHeight;
     const std::string& stored = appState().prefGrepWinPos;
     if (!stored.empty()) {
-        auto field = [&](int n) { return toInt32(Val(NthField(stored, ",", n))); };
-        // The limits hold against a damaged setting: the window stays usable.
-        const int width = std::max(field(3), designWidth);
-        wideWinSize = std::max(field(4), designHeight);
-        w->setGeometry(field(1), field(2), width, compactHeight);
+        auto field = [&](int n) { return int64_t(toInt32(Val(NthField(stored, ",", n)))); };
+        // The limits hold against a damaged setting or another screen
+        // layout: the window stays usable and wholly on a screen, expanded
+        // as well, and that is the frame stored again at the end.
+        const QRect held = holdToScreens({field(1), field(2), field(3), field(4)}, QSize(designWidth, designHeight));
+        wideWinSize = held.height();
+        w->setGeometry(held.x(), held.y(), held.width(), compactHeight);
     } else {
         // Centred, by its design size, on the screen of the window it stands
         // over (the front one), so that its expanded form is centred too.

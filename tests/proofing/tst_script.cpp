@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,6 +50,14 @@ bool onWorker(std::function<void()> body)
     return w->isFinished();
 }
 
+// The most memory this process has held so far, in bytes.
+long long peakResident()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
 bool alive(pid_t pid)
 {
     return pid > 0 && ::kill(pid, 0) == 0;
@@ -72,6 +81,9 @@ private slots:
     void failures();
     void eventLoopGoesOn();
     void cancelEndsTheScriptAndWhatItStarted();
+    void outputBeyondTheLimit_data();
+    void outputBeyondTheLimit();
+    void outputAtTheLimit();
     void missingScripts_data();
     void missingScripts();
     void compiledScriptsGoToTheirRunner();
@@ -243,6 +255,55 @@ void TestScript::cancelEndsTheScriptAndWhatItStarted()
     QCOMPARE(ids.size(), 2);
     const pid_t shell = ids[0].toInt(), child = ids[1].trimmed().toInt();
     QTRY_VERIFY_WITH_TIMEOUT(!alive(shell) && !alive(child), 20000);
+}
+
+void TestScript::outputBeyondTheLimit_data()
+{
+    QTest::addColumn<QString>("body");
+    // Each writes its pid first, then prints far more than a replacement may
+    // hold; the second never ends by itself, and prints through a child.
+    QTest::newRow("100 MB") << "echo $$ > \"$1\"; head -c 100000000 /dev/zero | tr '\\0' a\n";
+    QTest::newRow("without end") << "echo $$ > \"$1\"; exec yes 0123456789abcdef\n";
+    QTest::newRow("without end, from a child") << "echo $$ > \"$1\"; (while :; do echo abcdefghijklmnop; done)\n";
+}
+
+void TestScript::outputBeyondTheLimit()
+{
+    QFETCH(QString, body);
+    const std::string pidFile = root_ + "/pid";
+    const std::string path = script("loud.sh", body.toStdString());
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+    const long long before = peakResident();
+    bool failed = false;
+    QVERIFY(onWorker([&] {
+        try {
+            runScriptFile(path, {pidFile}, {});
+        } catch (const ScriptFailure&) {
+            failed = true;
+        }
+    }));
+    ticker.stop();
+    QVERIFY(failed);
+    // The event loop went on, and the output was never held whole (the 100
+    // MB one would be, 100 MB and more).
+    QVERIFY(ticks > 0);
+    const long long grown = peakResident() - before;
+    QVERIFY2(grown < 3 * static_cast<long long>(kScriptOutputLimit), std::to_string(grown).c_str());
+    const pid_t pid = QString::fromStdString(readFile(pidFile)).trimmed().toInt();
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid), 20000);
+}
+
+void TestScript::outputAtTheLimit()
+{
+    // Exactly the limit is still an output.
+    const std::string path = script("full.sh", "head -c " + std::to_string(kScriptOutputLimit) + " /dev/zero | tr '\\0' b\n");
+    std::string out;
+    QVERIFY(onWorker([&] { out = runScriptFile(path, {}, {}); }));
+    QCOMPARE(out.size(), kScriptOutputLimit);
+    QCOMPARE(out.find_first_not_of('b'), std::string::npos);
 }
 
 void TestScript::missingScripts_data()
