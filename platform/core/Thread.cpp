@@ -107,6 +107,7 @@ public:
 
     State state = State::Ready;
     std::int64_t resumedAt = 0;
+    int unbroken = 0; // NoYield scopes open on this worker
     // Counts the worker's sleeps, so that a timer or a wake-up meant for an
     // earlier sleep never ends a later one.
     std::uint64_t sleepSerial = 0;
@@ -277,10 +278,22 @@ void yieldToOthers()
             mainResumedAt = coarseNow();
         return;
     }
-    if (coarseNow() - fiber->resumedAt < kSliceNanoseconds)
+    if (fiber->unbroken > 0 || coarseNow() - fiber->resumedAt < kSliceNanoseconds)
         return;
     s.makeReady(fiber->shared_from_this());
     s.switchOut();
+}
+
+NoYield::NoYield()
+{
+    if (Fiber* fiber = scheduler().current())
+        ++fiber->unbroken;
+}
+
+NoYield::~NoYield()
+{
+    if (Fiber* fiber = scheduler().current())
+        --fiber->unbroken;
 }
 
 bool onWorker()

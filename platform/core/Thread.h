@@ -42,6 +42,18 @@ private:
 // side: runs a ready worker for one slice.
 void yieldToOthers();
 
+// While one lives on a worker, yieldToOthers returns at once there: steps that
+// must run without other code in between (the last of a pass, after which
+// the program may quit) run as one. Waits (doEvents, Wakeup) are not
+// affected. On the main side it does nothing.
+class NoYield {
+public:
+    NoYield();
+    ~NoYield();
+    NoYield(const NoYield&) = delete;
+    NoYield& operator=(const NoYield&) = delete;
+};
+
 // Whether the calling code runs on a worker.
 bool onWorker();
 

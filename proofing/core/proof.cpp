@@ -518,7 +518,9 @@ void proof::endSteps()
             notifyResult(manyFiles_, itemChanged_, filesDone_, savedCount_, passReplaceCount_);
     });
     // From here on nothing waits or yields: once App.isWorking is clear no
-    // other code runs before the pass has ended.
+    // other code runs before the pass has ended (the menu refresh's own
+    // yields included), so nothing can quit the program under it.
+    const NoYield unbroken;
     step([&] { app_.prefGrepWinPos = view_->grepWindowFrame(); });
     app_.dropItem.clear();
     app_.isClip = false;

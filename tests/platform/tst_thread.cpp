@@ -90,6 +90,7 @@ private slots:
     void yieldWithinSliceKeepsRunning();
     void slicesAreAboutTenMilliseconds();
     void millionYieldsWhileTimersRun();
+    void noYieldKeepsStepsTogether();
     void workerDoEventsSuspends_data();
     void workerDoEventsSuspends();
     void sleepingWorkerIsNotTakenByMainSideYield();
@@ -189,6 +190,36 @@ void TestThread::yieldWithinSliceKeepsRunning()
     tv::yieldToOthers();
     QCOMPARE(done, 1000);
     QVERIFY(t->isFinished());
+}
+
+// Inside a NoYield scope the worker's yields return at once, however long
+// its steps take; outside it they give the main side its turn again.
+void TestThread::noYieldKeepsStepsTogether()
+{
+    bool inside = false;
+    int seenInside = 0, seenOutside = 0;
+    auto t = FnThread::start([&] {
+        {
+            const tv::NoYield unbroken;
+            inside = true;
+            QElapsedTimer e;
+            e.start();
+            while (e.elapsed() < 60)
+                tv::yieldToOthers();
+            inside = false;
+        }
+        QElapsedTimer e;
+        e.start();
+        while (e.elapsed() < 60)
+            tv::yieldToOthers();
+    });
+    while (!t->isFinished()) {
+        spinPastSlice();
+        tv::yieldToOthers();
+        ++(inside ? seenInside : seenOutside);
+    }
+    QCOMPARE(seenInside, 0);
+    QVERIFY(seenOutside > 1);
 }
 
 void TestThread::slicesAreAboutTenMilliseconds()
