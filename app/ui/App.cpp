@@ -154,12 +154,14 @@ void App::bindApplicationHandlers()
     // The Edit menu's text commands act on the front window's text field.
     const std::pair<const char*, EditCommand> editCommands[] = {{"EditCut", EditCommand::Cut},
         {"EditCopy", EditCommand::Copy}, {"EditPaste", EditCommand::Paste}, {"EditClear", EditCommand::Clear}};
-    for (const auto& [name, command] : editCommands)
-        bindMenuHandler(name, [command](int) {
+    for (const auto& entry : editCommands) {
+        const EditCommand command = entry.second;
+        bindMenuHandler(entry.first, [command](int) {
             if (Window* w = Window::front())
                 performEdit(focusedTextField(w->widget()), command);
             return true;
         });
+    }
     // The platform serves the quit item: it goes through the program's quit.
     bindMenuHandler("FileQuit", [this](int) {
         quitCommand();

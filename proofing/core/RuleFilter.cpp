@@ -986,7 +986,7 @@ bool RuleFilter::mayMatch(size_t index) const
     if (factors.empty())
         return true;
     for (int32_t f : factors)
-        if (f >= 0 ? exact_.counts[static_cast<size_t>(f)] > 0 : folded_.counts[static_cast<size_t>(~f)] > 0)
+        if (f >= 0 ? exact_.counts[static_cast<size_t>(f)] > 0 : folded_.counts[static_cast<size_t>(-1 - f)] > 0)
             return true;
     return false;
 }

@@ -121,8 +121,7 @@ public:
             pass_.view_->setReplaceHelpTag(!pass_.app_.isSelectRep && !comment.empty() ? comment
                                                                                      : "置換する文字列です。");
         }
-        return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)),
-                                  std::move(proposed));
+        return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)), proposed);
     }
 
     void runSearch(size_t bytes, const std::function<void()>& search) override

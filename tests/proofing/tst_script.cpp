@@ -109,7 +109,7 @@ void TestScript::cleanup()
 
 std::string TestScript::script(const std::string& name, const std::string& body, bool executable)
 {
-    const std::string path = root_ + "/" + name;
+    std::string path = root_ + "/" + name;
     writeFile(path, "#!/bin/sh\n" + body);
     QFile::setPermissions(QString::fromStdString(path),
         executable ? QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
