@@ -3,18 +3,10 @@
 # sends it application events over the session bus as another program would,
 # and checks the answers and what they changed.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/program_lib.sh"
 program="$1"
 work=$(mktemp -d "$2/program_events-XXXXXX")
 trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() { # description expected actual
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
-call() {
-  gdbus call --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora \
-    --method "org.tesvora.Tesvora.$1" "${@:2}" 2>&1
-}
 
 mkdir -p "$work/app/Dictionary" "$work/config"
 cp "$program" "$work/app/tesvora"

@@ -10,20 +10,13 @@
 # the size of the text (30 by default):
 #   TV_KILL_LOOPS=1000 dbus-run-session -- tests/app/program_kill.sh build/bin/tesvora build
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/program_lib.sh"
 program="$1"
 work=$(mktemp -d "$(cd "$2" && pwd)/program_kill-XXXXXX")
 loops="${TV_KILL_LOOPS:-40}"
 megabytes="${TV_KILL_MEGABYTES:-30}"
 pid=
 trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() { # description expected actual
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
-running() {
-  gdbus introspect --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora >/dev/null 2>&1
-}
 now_ms() { date +%s%3N; }
 
 mkdir -p "$work/app/Dictionary" "$work/config" "$work/in"

@@ -4,19 +4,11 @@
 # for each kind of wait: a confirmation, a notice, the missing-script notice
 # that comes back until the script is there.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/program_lib.sh"
 program="$1"
 work=$(mktemp -d "$2/program_quit-XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() { # description expected actual
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
-call() {
-  gdbus call --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora \
-    --method "org.tesvora.Tesvora.$1" "${@:2}" 2>&1
-}
 # Preferences: the defaults, with the notice kind of line 9 and the save
 # place of lines 5 and 6 as given.
 prefs() { # alarmType saveType savePlace

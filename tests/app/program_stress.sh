@@ -10,15 +10,11 @@
 # (chmod does not stop root from reading); run as root, that part is left
 # out with a message.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/program_lib.sh"
 program="$1"
 work=$(mktemp -d "$(cd "$2" && pwd)/program_stress-XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() { # description expected actual
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else echo "FAIL: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
 call() {
   timeout 30 gdbus call --session --dest org.tesvora.Tesvora --object-path /org/tesvora/Tesvora \
     --method "org.tesvora.Tesvora.$1" "${@:2}" 2>&1
