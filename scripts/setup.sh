@@ -29,8 +29,10 @@ if [ "$mode" = sanitize ]; then
     dir="$here/build-sanitize-${kind//,/-}"
     cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE="$kind" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
-    exclude=()
-    [ "$kind" = undefined ] || exclude=(-LE fibers)
+    # The kill loop's passes over its large text outlast its time limit in
+    # a Debug build with sanitizers; it runs in the normal suite.
+    exclude=(-E '^program_kill$')
+    [ "$kind" = undefined ] || exclude+=(-LE fibers)
     (cd "$dir" && ASAN_OPTIONS=detect_leaks=0 dbus-run-session -- \
       ctest --output-on-failure -j"$(nproc)" --timeout 600 "${exclude[@]}") || status=1
   done
