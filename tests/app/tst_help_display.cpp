@@ -5,12 +5,10 @@
 #include "support/Desktop.h"
 #include "support/Wait.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
+using tv::test::StartedProgram;
 using tv::test::waitFor;
 using tv::test::windowsNamed;
 using tv::test::xdotool;
@@ -45,18 +43,9 @@ private:
 private slots:
     void manualsOpenOneHelpWindow()
     {
-        QTemporaryDir dir(QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_help_display-XXXXXX"));
-        QVERIFY(dir.isValid());
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("app/Dictionary")));
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("config")));
-        const QString program = dir.path() + QStringLiteral("/app/tesvora");
-        QVERIFY(QFile::copy(QStringLiteral(TV_PROGRAM), program));
-        QProcess tesvora;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
-        tesvora.setProcessEnvironment(env);
-        tesvora.start(program, {});
-        QVERIFY(tesvora.waitForStarted());
+        StartedProgram program(QStringLiteral("tst_help_display"));
+        QVERIFY(program.start());
+        QProcess& tesvora = program.process;
         QString frame;
         QVERIFY(waitFor([&] {
             const QSet<QString> found = windowsNamed(QStringLiteral("^Tesvora$"));

@@ -3,10 +3,14 @@
 // manager (support/with-display.sh): xdotool for keys, clicks and window
 // look-ups (waiting with the event loop running: support/Wait.h).
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace tv::test {
 
@@ -32,5 +36,34 @@ inline QSet<QString> windowsNamed(const QString& pattern)
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return QSet<QString>(ids.begin(), ids.end());
 }
+
+#ifdef TV_PROGRAM
+// The real program, copied into folders of its own (app/ with its
+// "Dictionary", config/ for its preferences) and started there, as a user's
+// copy would be.
+struct StartedProgram {
+    QTemporaryDir dir;
+    QProcess process;
+
+    explicit StartedProgram(const QString& testName)
+        : dir(QStringLiteral(TV_BUILD_DIR "/") + testName + QStringLiteral("-XXXXXX"))
+    {
+    }
+    QString path(const QString& relative) const { return dir.path() + QLatin1Char('/') + relative; }
+    // Makes the folders, copies the program and starts it; true once it runs.
+    bool start(const QStringList& arguments = {})
+    {
+        if (!dir.isValid() || !QDir(dir.path()).mkpath(QStringLiteral("app/Dictionary"))
+            || !QDir(dir.path()).mkpath(QStringLiteral("config"))
+            || !QFile::copy(QStringLiteral(TV_PROGRAM), path(QStringLiteral("app/tesvora"))))
+            return false;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        process.setProcessEnvironment(env);
+        process.start(path(QStringLiteral("app/tesvora")), arguments);
+        return process.waitForStarted();
+    }
+};
+#endif
 
 } // namespace tv::test

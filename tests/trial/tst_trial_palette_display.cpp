@@ -6,15 +6,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
@@ -229,18 +226,9 @@ void TestTrialPaletteDisplay::paletteInThisProcess()
 
 void TestTrialPaletteDisplay::realProgram()
 {
-    QTemporaryDir dir(QStringLiteral(TV_BUILD_DIR) + QStringLiteral("/tst_palette_program-XXXXXX"));
-    QVERIFY(dir.isValid());
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("app/Dictionary")));
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("config")));
-    const QString program = dir.path() + QStringLiteral("/app/tesvora");
-    QVERIFY(QFile::copy(QStringLiteral(TV_PROGRAM), program));
-    QProcess tesvora;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
-    tesvora.setProcessEnvironment(env);
-    tesvora.start(program, {});
-    QVERIFY(tesvora.waitForStarted());
+    tv::test::StartedProgram program(QStringLiteral("tst_palette_program"));
+    QVERIFY(program.start());
+    QProcess& tesvora = program.process;
 
     QString frame;
     QVERIFY(waitFor([&] { return !(frame = windowNamed(QStringLiteral("^Tesvora$"))).isEmpty(); }));
