@@ -17,11 +17,12 @@
 #       over its corpus and regressions, then 20 s of fuzzing.
 #
 # Targets: dictionary_editor, dictionary_pass, preferences, encodings,
-# expander, template. Build folder: $TESVORA_FUZZ_BUILD, else build-fuzz.
+# expander, template, workspace. Build folder: $TESVORA_FUZZ_BUILD, else
+# build-fuzz.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TESVORA_FUZZ_BUILD:-$here/build-fuzz}"
-targets_all=(dictionary_editor dictionary_pass preferences encodings expander template)
+targets_all=(dictionary_editor dictionary_pass preferences encodings expander template workspace)
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is needed: sudo apt-get install clang" >&2
