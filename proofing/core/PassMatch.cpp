@@ -69,6 +69,8 @@ std::optional<EditCursor::Found> EditCursor::searchRegex(RegEx& engine, int cont
     const size_t context = layContext(contextChars);
     const size_t base = head_ + copied_ - context;
     const std::string_view subject = std::string_view(src_).substr(base);
+    // Spans the engine is held to are offsets in the rest.
+    engine.shiftStarts(static_cast<std::ptrdiff_t>(context) - static_cast<std::ptrdiff_t>(copied_));
     std::optional<RegExMatch> m = engine.Search(subject, context + (cursor_ - copied_), notEmptyAtStart);
     if (!m)
         return std::nullopt;

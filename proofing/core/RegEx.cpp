@@ -578,11 +578,13 @@ struct PatternHash {
 };
 
 // One compiled form per combination of the options that change compiling.
-constexpr size_t kFlagForms = 8;
+// Searches held to start spans need a form that takes an offset limit, which
+// is slower for a search of the whole text: such a pattern gets both.
+constexpr size_t kFlagForms = 16;
 constexpr size_t flagForm(uint32_t flags)
 {
     return ((flags & PCRE2_CASELESS) ? 1u : 0u) | ((flags & PCRE2_DOTALL) ? 2u : 0u) |
-           ((flags & PCRE2_UNGREEDY) ? 4u : 0u);
+           ((flags & PCRE2_UNGREEDY) ? 4u : 0u) | ((flags & PCRE2_USE_OFFSET_LIMIT) ? 8u : 0u);
 }
 
 struct RegEx::Impl {
@@ -600,6 +602,11 @@ struct RegEx::Impl {
     // one: a rule applied to a big text then writes into memory it already
     // has instead of fresh pages.
     std::string spare;
+
+    // The spans searches are held to (RegEx::restrictStarts), if any.
+    const std::vector<StartSpan>* starts = nullptr;
+    std::ptrdiff_t startShift = 0;
+    size_t startHint = 0; // the span the last restricted search ended in
 
     pcre2_compile_context* compileContext = nullptr;
     pcre2_match_context* matchContext = nullptr;
@@ -629,7 +636,7 @@ struct RegEx::Impl {
 
     Compiled& get(const std::string& pattern, const RegExOptions& options)
     {
-        const uint32_t flags = compileFlags(options);
+        const uint32_t flags = compileFlags(options) | (starts ? PCRE2_USE_OFFSET_LIMIT : 0u);
         if (last && flags == lastFlags && pattern == *lastPattern)
             return *last;
         auto it = cache.find(std::string_view(pattern));
@@ -674,6 +681,41 @@ struct RegEx::Impl {
             pcre2_jit_compile(c.code, PCRE2_JIT_COMPLETE);
             c.jitTried = true;
         }
+        if (!starts)
+            return matchOnce(c, text, start, options);
+        // The spans in the text's offsets, from the first that ends at or
+        // after `start`. Searches of one rule go forward, so the span of the
+        // last one is a good place to begin looking.
+        const std::vector<StartSpan>& spans = *starts;
+        auto at = [&](size_t offset) {
+            const auto moved = static_cast<std::ptrdiff_t>(offset) + startShift;
+            return moved < 0 ? size_t(0) : static_cast<size_t>(moved);
+        };
+        size_t k = startHint < spans.size() && (startHint == 0 || at(spans[startHint - 1].last) < start)
+                       ? startHint
+                       : 0;
+        while (k < spans.size() && at(spans[k].last) < start)
+            ++k;
+        bool found = false;
+        for (; k < spans.size() && !found; ++k) {
+            size_t from = std::max(start, at(spans[k].first));
+            const size_t limit = std::min(text.size(), at(spans[k].last));
+            if (from > limit)
+                continue;
+            // A span's first offset may lie inside a character: the search
+            // begins at that character.
+            while (from > start && from < text.size() && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80)
+                --from;
+            pcre2_set_offset_limit(matchContext, limit);
+            found = matchOnce(c, text, from, from == start ? options : options & ~PCRE2_NOTEMPTY_ATSTART);
+            startHint = k;
+        }
+        pcre2_set_offset_limit(matchContext, PCRE2_UNSET);
+        return found;
+    }
+
+    bool matchOnce(Compiled& c, std::string_view text, size_t start, uint32_t options)
+    {
         const auto subject = reinterpret_cast<PCRE2_SPTR>(subjectPointer(text));
         options |= PCRE2_NO_UTF_CHECK;
         int rc = pcre2_match(c.code, subject, text.size(), start, options, c.matchData, matchContext);
@@ -704,6 +746,18 @@ int RegEx::maxLookBehind()
 size_t RegEx::compiledCount() const
 {
     return impl_->compiled;
+}
+
+void RegEx::restrictStarts(const std::vector<StartSpan>* spans, std::ptrdiff_t shift)
+{
+    impl_->starts = spans;
+    impl_->startShift = shift;
+    impl_->startHint = 0;
+}
+
+void RegEx::shiftStarts(std::ptrdiff_t shift)
+{
+    impl_->startShift = shift;
 }
 
 std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte, bool notEmptyAtStart)

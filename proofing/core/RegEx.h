@@ -121,6 +121,18 @@ public:
     // Number of distinct pattern and option combinations compiled so far.
     size_t compiledCount() const;
 
+    // Offsets at which a match may begin, [first, last] each, in text order
+    // and apart. While set, every search (Search, Replace and the rest) tries
+    // only starts inside them, at the span offsets plus `shift` in the text it
+    // is given. It finds what an unrestricted search finds as long as no
+    // match can begin outside them; nullptr lifts the restriction.
+    struct StartSpan {
+        size_t first = 0;
+        size_t last = 0;
+    };
+    void restrictStarts(const std::vector<StartSpan>* spans, std::ptrdiff_t shift = 0);
+    void shiftStarts(std::ptrdiff_t shift);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

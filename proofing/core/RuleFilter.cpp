@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -760,7 +761,315 @@ private:
     size_t i_ = 0;
 };
 
+// The most characters a match of a pattern can span, read as the engine
+// reads the pattern; anything it does not follow gives up.
+class LengthReader {
+public:
+    explicit LengthReader(std::string_view pattern) : p_(pattern) {}
+
+    std::optional<size_t> read()
+    {
+        try {
+            const size_t n = alternation(0);
+            if (i_ != p_.size() || n >= kUnbounded)
+                return std::nullopt;
+            return n;
+        } catch (const GiveUp&) {
+            return std::nullopt;
+        }
+    }
+
+private:
+    static constexpr size_t kUnbounded = size_t(1) << 30;
+
+    static size_t plus(size_t a, size_t b) { return std::min(kUnbounded, a + b); }
+    static size_t times(size_t a, size_t b) { return a == 0 || b == 0 ? 0 : a >= kUnbounded / b ? kUnbounded : a * b; }
+
+    bool atEnd() const { return i_ >= p_.size(); }
+    char peek(size_t k = 0) const { return i_ + k < p_.size() ? p_[i_ + k] : '\0'; }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    static bool isAsciiAlnum(char c) { return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+    bool quantifierNext() const { return peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{'; }
+
+    // The repeat after an item: its most repetitions (1 without one).
+    size_t repeatMax()
+    {
+        size_t max = 1;
+        const char c = peek();
+        if (c == '*' || c == '+') {
+            ++i_;
+            max = kUnbounded;
+        } else if (c == '?') {
+            ++i_;
+        } else if (c == '{') {
+            size_t j = i_ + 1, digits = 0, min = 0;
+            while (j < p_.size() && isDigit(p_[j]) && digits < 6)
+                min = min * 10 + static_cast<size_t>(p_[j++] - '0'), ++digits;
+            if (digits == 0 || digits >= 6)
+                throw GiveUp{};
+            max = min;
+            if (j < p_.size() && p_[j] == ',') {
+                ++j;
+                size_t maxDigits = 0;
+                max = 0;
+                while (j < p_.size() && isDigit(p_[j]) && maxDigits < 6)
+                    max = max * 10 + static_cast<size_t>(p_[j++] - '0'), ++maxDigits;
+                if (maxDigits >= 6)
+                    throw GiveUp{};
+                if (maxDigits == 0)
+                    max = kUnbounded;
+            }
+            if (j >= p_.size() || p_[j] != '}')
+                throw GiveUp{};
+            i_ = j + 1;
+        } else {
+            return 1;
+        }
+        if (peek() == '?' || peek() == '+')
+            ++i_;
+        if (quantifierNext())
+            throw GiveUp{};
+        return max;
+    }
+
+    // An item that matches no text and takes no repeat.
+    size_t assertion()
+    {
+        if (quantifierNext())
+            throw GiveUp{};
+        return 0;
+    }
+
+    size_t escape()
+    {
+        if (i_ + 1 >= p_.size())
+            throw GiveUp{};
+        const char e = p_[i_ + 1];
+        if (!isAsciiAlnum(e)) {
+            size_t j = i_ + 1;
+            decodeAt(p_, j);
+            i_ = j;
+            return 1;
+        }
+        i_ += 2;
+        switch (e) {
+        case 't': case 'n': case 'r': case 'f': case 'a': case 'e':
+        case 'd': case 'D': case 'w': case 'W': case 's': case 'S': case 'h': case 'H': case 'v': case 'V':
+            return 1;
+        case 'R':
+            return 2; // CR LF
+        case 'x':
+            if (peek() == '{') {
+                const size_t close = p_.find('}', i_);
+                if (close == std::string_view::npos)
+                    throw GiveUp{};
+                i_ = close + 1;
+            } else {
+                for (int k = 0; k < 2 && std::isxdigit(static_cast<unsigned char>(peek())); ++k)
+                    ++i_;
+            }
+            return 1;
+        case 'N':
+            if (peek() == '{')
+                throw GiveUp{};
+            return 1;
+        case 'p': case 'P':
+            if (peek() == '{') {
+                const size_t close = p_.find('}', i_);
+                if (close == std::string_view::npos)
+                    throw GiveUp{};
+                i_ = close + 1;
+            } else if (isAsciiAlnum(peek())) {
+                ++i_;
+            } else {
+                throw GiveUp{};
+            }
+            return 1;
+        case 'Q': {
+            const size_t close = p_.find("\\E", i_);
+            const size_t end = close == std::string_view::npos ? p_.size() : close;
+            size_t chars = 0;
+            for (size_t j = i_; j < end; ++chars)
+                decodeAt(p_, j);
+            i_ = close == std::string_view::npos ? p_.size() : close + 2;
+            if (chars == 0)
+                throw GiveUp{};
+            // A repeat that follows takes the last character alone.
+            return plus(chars - 1, times(1, repeatMax()));
+        }
+        case 'b': case 'B': case 'A': case 'z': case 'Z':
+            return assertion();
+        default:
+            // \G and \K move what a match is, back references, octal codes,
+            // and everything else.
+            throw GiveUp{};
+        }
+    }
+
+    size_t characterClass()
+    {
+        size_t j = i_ + 1;
+        if (j < p_.size() && p_[j] == '^')
+            ++j;
+        bool first = true;
+        for (;;) {
+            if (j >= p_.size())
+                throw GiveUp{};
+            const char c = p_[j];
+            if (c == ']' && !first)
+                break;
+            first = false;
+            if (c == '[' && j + 1 < p_.size() && (p_[j + 1] == ':' || p_[j + 1] == '.' || p_[j + 1] == '='))
+                throw GiveUp{};
+            if (c == '\\') {
+                if (j + 1 >= p_.size() || p_[j + 1] == 'Q' || p_[j + 1] == 'E')
+                    throw GiveUp{};
+                ++j;
+            }
+            decodeAt(p_, j);
+        }
+        i_ = j + 1;
+        return 1;
+    }
+
+    size_t group(int depth)
+    {
+        if (depth > kMaxDepth)
+            throw GiveUp{};
+        ++i_;
+        bool look = false;
+        if (peek() == '*') {
+            throw GiveUp{};
+        } else if (peek() == '?') {
+            ++i_;
+            const char k = peek();
+            if (k == '#') {
+                const size_t close = p_.find(')', i_);
+                if (close == std::string_view::npos)
+                    throw GiveUp{};
+                i_ = close + 1;
+                return assertion();
+            }
+            if (k == ':' || k == '|' || k == '>') {
+                ++i_;
+            } else if (k == '=' || k == '!') {
+                ++i_;
+                look = true;
+            } else if (k == '<' && (peek(1) == '=' || peek(1) == '!')) {
+                i_ += 2;
+                look = true;
+            } else if (k == '<' || k == '\'' || (k == 'P' && peek(1) == '<')) {
+                const char close = k == '\'' ? '\'' : '>';
+                const size_t end = p_.find(close, i_ + (k == 'P' ? 2 : 1));
+                if (end == std::string_view::npos)
+                    throw GiveUp{};
+                for (size_t j = i_ + (k == 'P' ? 2 : 1); j < end; ++j)
+                    if (!isAsciiAlnum(p_[j]) && p_[j] != '_')
+                        throw GiveUp{};
+                i_ = end + 1;
+            } else {
+                for (;;) {
+                    const char c = peek();
+                    if (c == ')') {
+                        ++i_;
+                        return assertion();
+                    }
+                    if (c == ':') {
+                        ++i_;
+                        break;
+                    }
+                    // Extended mode reads the pattern otherwise; recursion,
+                    // conditions and callouts are not followed.
+                    if (c != 'i' && c != 'm' && c != 's' && c != 'n' && c != 'U' && c != 'J' && c != '-' &&
+                        c != '^')
+                        throw GiveUp{};
+                    ++i_;
+                }
+            }
+        }
+        const size_t inner = alternation(depth + 1);
+        if (peek() != ')')
+            throw GiveUp{};
+        ++i_;
+        if (look)
+            return assertion();
+        return times(inner, repeatMax());
+    }
+
+    size_t branch(int depth)
+    {
+        size_t total = 0;
+        while (!atEnd() && peek() != '|' && peek() != ')') {
+            const char c = peek();
+            size_t item = 0;
+            switch (c) {
+            case '\\':
+                // An escape reads its own repeat where it has to.
+                if (peek(1) == 'Q') {
+                    total = plus(total, escape());
+                    continue;
+                }
+                item = escape();
+                if (item == 0)
+                    continue;
+                break;
+            case '(':
+                total = plus(total, group(depth));
+                continue;
+            case '[':
+                item = characterClass();
+                break;
+            case '.':
+                ++i_;
+                item = 1;
+                break;
+            case '^':
+            case '$':
+                ++i_;
+                assertion();
+                continue;
+            case '*':
+            case '+':
+            case '?':
+            case '{':
+                throw GiveUp{};
+            default: {
+                size_t j = i_;
+                decodeAt(p_, j);
+                i_ = j;
+                item = 1;
+                break;
+            }
+            }
+            total = plus(total, times(item, repeatMax()));
+        }
+        return total;
+    }
+
+    size_t alternation(int depth)
+    {
+        size_t most = 0;
+        for (;;) {
+            most = std::max(most, branch(depth));
+            if (peek() != '|')
+                break;
+            ++i_;
+        }
+        return most;
+    }
+
+    std::string_view p_;
+    size_t i_ = 0;
+};
+
 } // namespace
+
+std::optional<size_t> maxMatchChars(std::string_view pattern)
+{
+    if (!isValidUtf8(pattern))
+        return std::nullopt;
+    return LengthReader(pattern).read();
+}
 
 RuleFactors ruleFactors(const PassRule& rule)
 {
@@ -776,6 +1085,11 @@ RuleFactors ruleFactors(const PassRule& rule)
         if (f.text.empty())
             return RuleFactors{};
         (f.folded ? out.folded : out.exact).push_back(std::move(f.text));
+    }
+    if (rule.regex && out.folded.empty()) {
+        // A character is at most four bytes.
+        if (const std::optional<size_t> chars = maxMatchChars(rule.search); chars && *chars > 0)
+            out.maxBytes = 4 * *chars;
     }
     return out;
 }
@@ -833,6 +1147,7 @@ LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
     size_t total = 1;
     for (const std::string& l : literals) {
         longest_ = std::max(longest_, l.size());
+        lengths_.push_back(l.size());
         total += l.size();
         for (char c : l) {
             auto& cls = a.byteClass[static_cast<unsigned char>(c)];
@@ -891,16 +1206,16 @@ void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, 
     count(text, counts, sign, state);
 }
 
-void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
-                           int32_t& state) const
+namespace {
+
+// Runs the automaton over a piece, calling hit(literal, offset of the byte it
+// ends at) for every occurrence.
+template <typename Automaton, typename Hit>
+int32_t runAutomaton(Automaton& a, std::string_view text, int32_t s, Hit&& hit)
 {
-    if (size_ == 0)
-        return;
-    Automaton& a = *automaton_;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     const size_t k = a.classes;
-    int32_t s = state;
     for (size_t i = 0; i < n; ++i) {
         const size_t c = a.byteClass[p[i]];
         const int32_t known = a.next[static_cast<size_t>(s) * k + c];
@@ -909,9 +1224,34 @@ void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, 
             continue;
         for (int32_t r = a.literal[static_cast<size_t>(s)] >= 0 ? s : a.dictLink[static_cast<size_t>(s)]; r >= 0;
              r = a.dictLink[static_cast<size_t>(r)])
-            counts[static_cast<size_t>(a.literal[static_cast<size_t>(r)])] += sign;
+            hit(a.literal[static_cast<size_t>(r)], i);
     }
-    state = s;
+    return s;
+}
+
+} // namespace
+
+void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
+                           int32_t& state) const
+{
+    if (size_ == 0)
+        return;
+    state = runAutomaton(*automaton_, text, state,
+                         [&](int32_t literal, size_t) { counts[static_cast<size_t>(literal)] += sign; });
+}
+
+void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
+                           const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const
+{
+    if (size_ == 0)
+        return;
+    state = runAutomaton(*automaton_, text, state, [&](int32_t literal, size_t end) {
+        const auto l = static_cast<size_t>(literal);
+        counts[l] += sign;
+        // An occurrence that began in an earlier piece starts before `base`.
+        if (wanted[l])
+            found.push_back({literal, base + end + 1 - lengths_[l]});
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -922,8 +1262,10 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     std::map<std::string, int32_t> exactIds, foldedIds;
     std::vector<std::string> exact, folded;
     ruleFactors_.resize(rules.size());
+    ruleMaxBytes_.assign(rules.size(), 0);
     for (size_t r = 0; r < rules.size(); ++r) {
         const RuleFactors f = ruleFactors(rules[r]);
+        ruleMaxBytes_[r] = f.maxBytes;
         for (const std::string& s : f.exact) {
             auto [it, added] = exactIds.try_emplace(s, static_cast<int32_t>(exact.size()));
             if (added)
@@ -944,6 +1286,16 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     // A folded factor's characters may each stand for up to four bytes of the
     // text.
     margin_ = std::max(exact_.counter->longest(), 4 * folded_.counter->longest());
+    // Places are kept of the factors of rules whose matches have a known
+    // longest length: only those get start spans.
+    tracked_.assign(exact.size(), 0);
+    for (size_t r = 0; r < rules.size(); ++r)
+        if (ruleMaxBytes_[r] > 0)
+            for (int32_t f : ruleFactors_[r])
+                if (f >= 0) {
+                    tracked_[static_cast<size_t>(f)] = 1;
+                    tracking_ = true;
+                }
 }
 
 RuleFilter::~RuleFilter() = default;
@@ -965,19 +1317,38 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
 {
     std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
     std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
+    textSize_ = text.size();
+    changes_.clear();
+    found_.clear();
     int32_t exactState = 0, foldedState = 0;
     for (size_t at = 0; at < text.size();) {
         size_t end = std::min(text.size(), at + kScanPiece);
         while (end < text.size() && continuation(static_cast<unsigned char>(text[end])))
             ++end;
         const std::string_view piece = text.substr(at, end - at);
-        exact_.counter->count(piece, exact_.counts, 1, exactState);
+        if (tracking_)
+            exact_.counter->count(piece, exact_.counts, 1, exactState, tracked_, at, found_);
+        else
+            exact_.counter->count(piece, exact_.counts, 1, exactState);
         if (folded_.counter->size() > 0)
             folded_.counter->count(filterFold(piece), folded_.counts, 1, foldedState);
         at = end;
         if (at < text.size() && between)
             between();
     }
+    if (!tracking_)
+        return;
+    // Each tracked factor's places, in text order.
+    places_.resize(tracked_.size());
+    for (size_t f = 0; f < places_.size(); ++f) {
+        places_[f].starts.clear();
+        places_[f].changesSeen = 0;
+        if (tracked_[f])
+            places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
+    }
+    for (const LiteralCounter::Occurrence& o : found_)
+        places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
+    std::vector<LiteralCounter::Occurrence>().swap(found_);
 }
 
 bool RuleFilter::mayMatch(size_t index) const
@@ -1014,6 +1385,13 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
     size_t done = 0;
     const auto& spans = edits.spans;
     size_t k = 0;
+    // How much longer the text before the piece has grown.
+    std::ptrdiff_t grown = 0;
+    Change* change = nullptr;
+    if (tracking_) {
+        changes_.emplace_back();
+        change = &changes_.back();
+    }
     while (k < spans.size()) {
         const size_t from = back(spans[k].start);
         size_t last = k;
@@ -1027,7 +1405,18 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
             before.append(text, spans[j].end, gapEnd - spans[j].end);
         }
         countAll(before, -1);
-        countAll(text.substr(from, to - from), 1);
+        if (change) {
+            const auto oldFrom = static_cast<size_t>(static_cast<std::ptrdiff_t>(from) - grown);
+            change->pieces.push_back({oldFrom, oldFrom + before.size(), from, to});
+            int32_t state = 0;
+            exact_.counter->count(text.substr(from, to - from), exact_.counts, 1, state, tracked_, from,
+                                  change->found);
+            if (folded_.counter->size() > 0)
+                folded_.counter->count(filterFold(text.substr(from, to - from)), folded_.counts, 1);
+            grown = static_cast<std::ptrdiff_t>(to) - static_cast<std::ptrdiff_t>(oldFrom + before.size());
+        } else {
+            countAll(text.substr(from, to - from), 1);
+        }
         k = last + 1;
         done += before.size() + (to - from);
         if (done >= kScanPiece && k < spans.size() && between) {
@@ -1035,6 +1424,103 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
             between();
         }
     }
+    textSize_ = text.size();
+    if (change)
+        std::stable_sort(change->found.begin(), change->found.end(),
+                         [](const LiteralCounter::Occurrence& a, const LiteralCounter::Occurrence& b) {
+                             return a.literal < b.literal;
+                         });
+}
+
+void RuleFilter::bringUpToDate(int32_t literal)
+{
+    Places& places = places_[static_cast<size_t>(literal)];
+    const size_t length = exact_.counter->length(static_cast<size_t>(literal));
+    std::vector<size_t> moved;
+    for (; places.changesSeen < changes_.size(); ++places.changesSeen) {
+        const Change& change = changes_[places.changesSeen];
+        auto added = std::lower_bound(change.found.begin(), change.found.end(), literal,
+                                      [](const LiteralCounter::Occurrence& o, int32_t l) { return o.literal < l; });
+        const auto addedEnd = std::find_if(added, change.found.end(),
+                                           [&](const LiteralCounter::Occurrence& o) { return o.literal != literal; });
+        if (places.starts.empty() && added == addedEnd)
+            continue;
+        moved.clear();
+        moved.reserve(places.starts.size() + static_cast<size_t>(addedEnd - added));
+        // An occurrence wholly inside a piece counted again is gone; it is
+        // among the piece's new ones if it is still there. Every other one is
+        // unchanged and moves by what the text before it grew.
+        std::ptrdiff_t grown = 0;
+        size_t k = 0;
+        const auto& pieces = change.pieces;
+        for (size_t p : places.starts) {
+            while (k < pieces.size() && pieces[k].oldTo <= p) {
+                grown = static_cast<std::ptrdiff_t>(pieces[k].newTo) - static_cast<std::ptrdiff_t>(pieces[k].oldTo);
+                ++k;
+            }
+            size_t q;
+            if (k < pieces.size() && p >= pieces[k].oldFrom) {
+                if (p + length <= pieces[k].oldTo)
+                    continue;
+                q = p + pieces[k].newTo - pieces[k].oldTo;
+            } else {
+                q = static_cast<size_t>(static_cast<std::ptrdiff_t>(p) + grown);
+            }
+            for (; added != addedEnd && added->start < q; ++added)
+                moved.push_back(added->start);
+            moved.push_back(q);
+        }
+        for (; added != addedEnd; ++added)
+            moved.push_back(added->start);
+        places.starts.swap(moved);
+    }
+}
+
+const std::vector<RegEx::StartSpan>* RuleFilter::startSpans(size_t index)
+{
+    const size_t maxBytes = ruleMaxBytes_[index];
+    if (maxBytes == 0 || !tracking_)
+        return nullptr;
+    // A pcre2 call costs about what scanning this many bytes does: spans
+    // closer than that are searched as one.
+    constexpr size_t kCallBytes = 1024;
+    spans_.clear();
+    std::vector<RegEx::StartSpan> one;
+    for (int32_t f : ruleFactors_[index]) {
+        bringUpToDate(f);
+        const size_t length = exact_.counter->length(static_cast<size_t>(f));
+        // A match holding the factor at p begins at p at the latest, and no
+        // earlier than its longest length before the factor's end.
+        const size_t before = maxBytes > length ? maxBytes - length : 0;
+        one.clear();
+        for (size_t p : places_[static_cast<size_t>(f)].starts) {
+            const size_t first = p > before ? p - before : 0;
+            if (!one.empty() && first <= one.back().last + kCallBytes)
+                one.back().last = p;
+            else
+                one.push_back({first, p});
+        }
+        if (spans_.empty()) {
+            spans_.swap(one);
+            continue;
+        }
+        // Several factors: their spans merged in text order.
+        std::vector<RegEx::StartSpan> merged;
+        merged.reserve(spans_.size() + one.size());
+        std::merge(spans_.begin(), spans_.end(), one.begin(), one.end(), std::back_inserter(merged),
+                   [](const RegEx::StartSpan& a, const RegEx::StartSpan& b) { return a.first < b.first; });
+        spans_.clear();
+        for (const RegEx::StartSpan& s : merged) {
+            if (!spans_.empty() && s.first <= spans_.back().last + kCallBytes)
+                spans_.back().last = std::max(spans_.back().last, s.last);
+            else
+                spans_.push_back(s);
+        }
+    }
+    // Spans so many that the calls cost more than one search of the text.
+    if (spans_.size() > textSize_ / (4 * kCallBytes) + 16)
+        return nullptr;
+    return &spans_;
 }
 
 } // namespace tv

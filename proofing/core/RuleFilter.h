@@ -13,12 +13,14 @@
 // letter outside those breaks the factor there.
 
 #include "proofing/core/PassRules.h"
+#include "proofing/core/RegEx.h"
 #include "proofing/core/TextEdits.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +31,16 @@ struct RuleFactors {
     // Every match contains one of these. Empty: the rule always runs.
     std::vector<std::string> exact;  // compared with the text's bytes
     std::vector<std::string> folded; // compared with the folded text
+    // Of a pattern whose factors are all exact: the most bytes one of its
+    // matches can span; 0 when that is not known.
+    size_t maxBytes = 0;
     bool always() const { return exact.empty() && folded.empty(); }
 };
+
+// The most characters a match of `pattern` can span, or nothing when a match
+// may be longer without bound or the pattern holds what this does not follow
+// (\G, \K, back references, recursion, extended mode...).
+std::optional<size_t> maxMatchChars(std::string_view pattern);
 
 // The factors of one rule (never throws; a pattern the engine would reject
 // may get factors or none, the engine still has the last word).
@@ -56,6 +66,18 @@ public:
     // The same for a text handed over in pieces: `state` starts at 0 and
     // carries what the last piece ended with.
     void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state) const;
+
+    // An occurrence of a literal: its index and where it begins.
+    struct Occurrence {
+        int32_t literal = 0;
+        size_t start = 0;
+    };
+    // Counts like count() and, for the literals marked in `wanted`, also
+    // appends each occurrence to `found`, at `base` plus its offset in the
+    // piece (pieces handed over one after another: base grows with them).
+    void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
+               const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const;
+    size_t length(size_t literal) const { return lengths_[literal]; }
     size_t size() const { return size_; }
     size_t longest() const { return longest_; }
 
@@ -64,6 +86,7 @@ private:
     std::unique_ptr<Automaton> automaton_;
     size_t size_ = 0;
     size_t longest_ = 0;
+    std::vector<size_t> lengths_;
 };
 
 class RuleFilter {
@@ -83,6 +106,13 @@ public:
     // Rules that have factors.
     size_t filteredRules() const;
 
+    // Where a match of rule `index` may begin in the text as it is now: near
+    // each occurrence of its factors, as close as the pattern's longest match
+    // allows. Nothing when that is not known for the rule, or the spans are
+    // so many that a search held to them would cost more than a plain one.
+    // Good until the next call.
+    const std::vector<RegEx::StartSpan>* startSpans(size_t index);
+
 private:
     struct Side {
         std::unique_ptr<LiteralCounter> counter;
@@ -92,9 +122,36 @@ private:
 
     // Per rule: the factors, as indexes into exact_ (>= 0) or folded_ (~i).
     std::vector<std::vector<int32_t>> ruleFactors_;
+    std::vector<size_t> ruleMaxBytes_; // RuleFactors::maxBytes of each rule
     Side exact_;
     Side folded_;
     size_t margin_ = 0;
+    size_t textSize_ = 0;
+
+    // Where the exact factors that rules' start spans need occur. Each list
+    // is brought up to date from the changes since, when it is asked for.
+    struct Change {
+        // A piece of the text counted again: [oldFrom, oldTo) before the
+        // change, [newFrom, newTo) after it; the text between pieces is
+        // unchanged.
+        struct Piece {
+            size_t oldFrom, oldTo, newFrom, newTo;
+        };
+        std::vector<Piece> pieces;
+        // The occurrences wholly inside the new pieces, by literal, then start.
+        std::vector<LiteralCounter::Occurrence> found;
+    };
+    struct Places {
+        std::vector<size_t> starts;
+        size_t changesSeen = 0;
+    };
+    void bringUpToDate(int32_t literal);
+    std::vector<uint8_t> tracked_; // per exact factor
+    bool tracking_ = false;
+    std::vector<Places> places_;
+    std::vector<Change> changes_;
+    std::vector<LiteralCounter::Occurrence> found_;
+    std::vector<RegEx::StartSpan> spans_;
 };
 
 } // namespace tv

@@ -47,6 +47,22 @@ void computeAside(size_t textSize, const std::function<void()>& work)
     done.get();
 }
 
+// Holds the engine's searches to a rule's start spans while the rule runs,
+// however its search ends.
+class RestrictedStarts {
+public:
+    RestrictedStarts(RegEx& engine, const std::vector<RegEx::StartSpan>* spans) : engine_(engine)
+    {
+        engine_.restrictStarts(spans);
+    }
+    ~RestrictedStarts() { engine_.restrictStarts(nullptr); }
+    RestrictedStarts(const RestrictedStarts&) = delete;
+    RestrictedStarts& operator=(const RestrictedStarts&) = delete;
+
+private:
+    RegEx& engine_;
+};
+
 // Text for a message: bytes that are not UTF-8 (a file name) as U+FFFD.
 std::string displayable(std::string_view text)
 {
@@ -401,6 +417,9 @@ void proof::applyRules()
             ++rulesSearched_;
             edits_.clear();
             TextEdits* edits = filter_ ? &edits_ : nullptr;
+            // The search is held to where the rule's factors say a match may
+            // begin, when they can say.
+            const RestrictedStarts restricted(passRegEx_, filter_ && rule.regex ? filter_->startSpans(i) : nullptr);
             if (atOnce)
                 computeAside(itemText_.size(), [&] { applyAtOnce(passRegEx_, rule, itemText_, edits); });
             else

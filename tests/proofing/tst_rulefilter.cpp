@@ -12,6 +12,7 @@
 
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
+#include "proofing/core/PassRules.h"
 #include "proofing/core/RegEx.h"
 #include "proofing/core/RuleFilter.h"
 #include "proofing/core/TextSearch.h"
@@ -86,6 +87,10 @@ private slots:
     void skippedOnlyWithoutFactors();
     void neverSkipsAMatch();
     void countsStayExactThroughEdits();
+    void longestMatch_data();
+    void longestMatch();
+    void startsSpansFindWhatTheWholeSearchFinds();
+    void startSpansFollowEdits();
 };
 
 void TestRuleFilter::factors_data()
@@ -360,6 +365,186 @@ void TestRuleFilter::countsStayExactThroughEdits()
                     QFAIL(qPrintable(QStringLiteral("rule %1 after round %2 step %3").arg(i).arg(round).arg(step)));
         }
     }
+}
+
+void TestRuleFilter::longestMatch_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("chars"); // -1: not known
+    QTest::newRow("literal") << "設定する" << 4;
+    QTest::newRow("alternation") << "(?:受け付け|受付)" << 4;
+    QTest::newRow("top-level alternation") << "ab|cde|f" << 3;
+    QTest::newRow("class and dot") << "[あい].x" << 3;
+    QTest::newRow("negated class with bracket") << "[^]a]b" << 2;
+    QTest::newRow("optional") << "ab?c" << 3;
+    QTest::newRow("counted") << "a{2,5}b{3}" << 8;
+    QTest::newRow("counted group") << "(ab|c){2}" << 4;
+    QTest::newRow("lazy and possessive") << "a??b?+" << 2;
+    QTest::newRow("look-arounds take nothing") << "(?<=設定)ファイル(?!名.*)" << 4;
+    QTest::newRow("anchors and boundaries") << "^\\bgit\\b$" << 3;
+    QTest::newRow("line end escape") << "。\\R" << 3;
+    QTest::newRow("escapes") << "\\x{3042}\\x41\\t\\.\\d\\p{Han}\\pL" << 7;
+    QTest::newRow("quoted, repeat on the last") << "\\Qab\\E?c" << 3;
+    QTest::newRow("options") << "(?i)ab(?-i:c)" << 3;
+    QTest::newRow("named group") << "(?<n>ab)c" << 3;
+    QTest::newRow("comment") << "ab(?#note)c" << 3;
+    QTest::newRow("star") << "ab*" << -1;
+    QTest::newRow("plus in a look-ahead only") << "a(?=b+)" << 1;
+    QTest::newRow("open repeat") << "a{2,}" << -1;
+    QTest::newRow("back reference") << "(a)\\1" << -1;
+    QTest::newRow("keep out") << "ab\\Kc" << -1;
+    QTest::newRow("start of search") << "\\Gab" << -1;
+    QTest::newRow("extended mode") << "(?x) a b" << -1;
+    QTest::newRow("recursion") << "a(?R)?b" << -1;
+    QTest::newRow("verb") << "(*SKIP)ab" << -1;
+    QTest::newRow("literal brace") << "a{b" << -1;
+    QTest::newRow("posix class") << "[[:alpha:]]" << -1;
+    QTest::newRow("a parenthesis too many") << "ab)" << -1;
+    QTest::newRow("unbalanced") << "(ab" << -1;
+    QTest::newRow("repeated assertion") << "\\b+a" << -1;
+}
+
+void TestRuleFilter::longestMatch()
+{
+    QFETCH(QString, pattern);
+    QFETCH(int, chars);
+    const std::optional<size_t> n = maxMatchChars(str(pattern));
+    QCOMPARE(n ? int(*n) : -1, chars);
+}
+
+namespace {
+
+// Patterns of which many have a known longest match, texts of their pieces.
+const std::vector<std::string> spanPieces = {
+    "の", "行", "key", "K", "s", "ａ", "(?i)", "(", ")", "(?:", "|", "?", "{2}", "{1,3}", ".", "\\b",
+    "(?=", "(?<=", "(?!", "[あの]", "[^の]", "\\r", "^", "$", "\\s", "ます", "。", "ファ", "イル", "\\R", "*"};
+const std::vector<std::string> spanWords = {"の", "行", "key", "K", "s", "ａ", "\r", "\n", "ます", "。",
+                                            "ファ", "イル", " ", "あ", "b"};
+
+std::vector<PassRule> spanRules(std::mt19937& random, size_t count)
+{
+    std::vector<PassRule> rules;
+    RegEx re;
+    while (rules.size() < count) {
+        std::string pattern;
+        const int n = 1 + int(random() % 5);
+        for (int k = 0; k < n; ++k)
+            pattern += spanPieces[random() % spanPieces.size()];
+        PassRule rule = regexRule(pattern, random() % 4 != 0, random() % 2);
+        rule.greedy = random() % 2;
+        prepareEngine(re, rule);
+        try {
+            re.compile();
+        } catch (const RegExException&) {
+            continue;
+        }
+        rules.push_back(rule);
+    }
+    return rules;
+}
+
+std::string spanText(std::mt19937& random, int words)
+{
+    std::string text;
+    for (int k = 0; k < words; ++k)
+        text += spanWords[random() % spanWords.size()];
+    return text;
+}
+
+// For a search from every character of the text: the restricted engine finds
+// what the whole search finds. Empty when they agree, else what differs.
+std::string restrictedDiffers(const PassRule& rule, const std::vector<RegEx::StartSpan>& spans,
+                              const std::string& text)
+{
+    RegEx whole, held;
+    prepareEngine(whole, rule);
+    prepareEngine(held, rule);
+    held.restrictStarts(&spans);
+    for (size_t at = 0; at <= text.size(); ++at) {
+        if (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            continue;
+        const auto a = whole.Search(text, at);
+        const auto b = held.Search(text, at);
+        if (a.has_value() != b.has_value() || (a && (a->startB() != b->startB() || a->endB() != b->endB())))
+            return "/" + rule.search + "/ from byte " + std::to_string(at) + " of \"" + text + "\"";
+    }
+    return {};
+}
+
+} // namespace
+
+// Searches held to a rule's start spans find, from anywhere in the text, what
+// the search of the whole text finds.
+void TestRuleFilter::startsSpansFindWhatTheWholeSearchFinds()
+{
+    std::mt19937 random(23);
+    int held = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::vector<PassRule> rules = spanRules(random, 10);
+        RuleFilter filter(rules);
+        const std::string text = spanText(random, 40);
+        filter.scan(text);
+        for (size_t i = 0; i < rules.size(); ++i) {
+            const std::vector<RegEx::StartSpan>* spans = filter.startSpans(i);
+            if (!spans)
+                continue;
+            ++held;
+            const std::vector<RegEx::StartSpan> copy = *spans;
+            const std::string differs = restrictedDiffers(rules[i], copy, text);
+            QVERIFY2(differs.empty(), differs.c_str());
+        }
+    }
+    QVERIFY(held > 500);
+}
+
+// The places of the factors, brought up to date from each replacement, give
+// the spans a fresh scan of the edited text gives, and searches held to them
+// still find every match.
+void TestRuleFilter::startSpansFollowEdits()
+{
+    std::mt19937 random(41);
+    const std::vector<std::string> replacements = {"", "の", "ます", "key", "\r", "$0$0", "ファイル", "。", "イルファ"};
+    int compared = 0;
+    for (int round = 0; round < 60; ++round) {
+        const std::vector<PassRule> rules = spanRules(random, 30);
+        RuleFilter kept(rules);
+        std::string text = spanText(random, 150);
+        kept.scan(text);
+        RegEx engine;
+        for (int step = 0; step < 20; ++step) {
+            const PassRule& r = rules[random() % rules.size()];
+            TextEdits edits;
+            prepareEngine(engine, r);
+            engine.replaceAllIn(text, replacements[random() % replacements.size()], &edits);
+            kept.update(text, edits);
+            // A rule matching the empty text puts its replacement everywhere.
+            if (text.size() > 3000)
+                break;
+            RuleFilter fresh(rules);
+            fresh.scan(text);
+            for (size_t i = 0; i < rules.size(); ++i) {
+                // Asked only now and then, so that places are brought up to
+                // date over several edits at once.
+                if (random() % 3 != 0)
+                    continue;
+                const std::vector<RegEx::StartSpan>* a = kept.startSpans(i);
+                const std::vector<RegEx::StartSpan>* b = fresh.startSpans(i);
+                QCOMPARE(a != nullptr, b != nullptr);
+                if (!a)
+                    continue;
+                ++compared;
+                QCOMPARE(a->size(), b->size());
+                for (size_t k = 0; k < a->size(); ++k) {
+                    QCOMPARE((*a)[k].first, (*b)[k].first);
+                    QCOMPARE((*a)[k].last, (*b)[k].last);
+                }
+                const std::vector<RegEx::StartSpan> copy = *a;
+                const std::string differs = restrictedDiffers(rules[i], copy, text);
+                QVERIFY2(differs.empty(), differs.c_str());
+            }
+        }
+    }
+    QVERIFY(compared > 1000);
 }
 
 QTEST_APPLESS_MAIN(TestRuleFilter)
