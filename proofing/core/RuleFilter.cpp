@@ -1283,9 +1283,6 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     exact_.counts.assign(exact.size(), 0);
     folded_.counter = std::make_unique<LiteralCounter>(folded);
     folded_.counts.assign(folded.size(), 0);
-    // A folded factor's characters may each stand for up to four bytes of the
-    // text.
-    margin_ = std::max(exact_.counter->longest(), 4 * folded_.counter->longest());
     // Places are kept of the factors of rules whose matches have a known
     // longest length: only those get start spans.
     tracked_.assign(exact.size(), 0);
@@ -1304,13 +1301,6 @@ size_t RuleFilter::filteredRules() const
 {
     return static_cast<size_t>(
         std::count_if(ruleFactors_.begin(), ruleFactors_.end(), [](const auto& f) { return !f.empty(); }));
-}
-
-void RuleFilter::countAll(std::string_view text, int64_t sign)
-{
-    exact_.counter->count(text, exact_.counts, sign);
-    if (folded_.counter->size() > 0)
-        folded_.counter->count(filterFold(text), folded_.counts, sign);
 }
 
 void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
@@ -1364,20 +1354,42 @@ bool RuleFilter::mayMatch(size_t index) const
 
 void RuleFilter::update(std::string_view text, const TextEdits& edits, const std::function<void()>& between)
 {
-    if (edits.empty() || margin_ == 0)
+    if (edits.empty())
         return;
+    // Each side is counted again around the edits as far as its own longest
+    // factor reaches.
+    if (exact_.counter->size() > 0)
+        updateSide(text, edits, false, between);
+    if (folded_.counter->size() > 0)
+        updateSide(text, edits, true, between);
+    textSize_ = text.size();
+}
+
+void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool folded,
+                            const std::function<void()>& between)
+{
+    Side& side = folded ? folded_ : exact_;
+    // A folded factor's characters may each stand for up to four bytes of the
+    // text.
+    const size_t margin = folded ? 4 * side.counter->longest() : side.counter->longest();
     const size_t n = text.size();
     auto back = [&](size_t at) {
-        at = at > margin_ ? at - margin_ : 0;
+        at = at > margin ? at - margin : 0;
         while (at > 0 && continuation(static_cast<unsigned char>(text[at])))
             --at;
         return at;
     };
     auto ahead = [&](size_t at) {
-        at = std::min(n, at + margin_);
+        at = std::min(n, at + margin);
         while (at < n && continuation(static_cast<unsigned char>(text[at])))
             ++at;
         return at;
+    };
+    auto count = [&](std::string_view piece, int64_t sign) {
+        if (folded)
+            side.counter->count(filterFold(piece), side.counts, sign);
+        else
+            side.counter->count(piece, side.counts, sign);
     };
     // Edits closer than two margins are one piece: the text between them is
     // part of both the old and the new window.
@@ -1388,14 +1400,14 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
     // How much longer the text before the piece has grown.
     std::ptrdiff_t grown = 0;
     Change* change = nullptr;
-    if (tracking_) {
+    if (tracking_ && !folded) {
         changes_.emplace_back();
         change = &changes_.back();
     }
     while (k < spans.size()) {
         const size_t from = back(spans[k].start);
         size_t last = k;
-        while (last + 1 < spans.size() && spans[last + 1].start < spans[last].end + 2 * margin_ + 8)
+        while (last + 1 < spans.size() && spans[last + 1].start < spans[last].end + 2 * margin + 8)
             ++last;
         const size_t to = ahead(spans[last].end);
         before.assign(text, from, spans[k].start - from);
@@ -1404,18 +1416,15 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
             const size_t gapEnd = j < last ? spans[j + 1].start : to;
             before.append(text, spans[j].end, gapEnd - spans[j].end);
         }
-        countAll(before, -1);
+        count(before, -1);
         if (change) {
             const auto oldFrom = static_cast<size_t>(static_cast<std::ptrdiff_t>(from) - grown);
             change->pieces.push_back({oldFrom, oldFrom + before.size(), from, to});
             int32_t state = 0;
-            exact_.counter->count(text.substr(from, to - from), exact_.counts, 1, state, tracked_, from,
-                                  change->found);
-            if (folded_.counter->size() > 0)
-                folded_.counter->count(filterFold(text.substr(from, to - from)), folded_.counts, 1);
+            side.counter->count(text.substr(from, to - from), side.counts, 1, state, tracked_, from, change->found);
             grown = static_cast<std::ptrdiff_t>(to) - static_cast<std::ptrdiff_t>(oldFrom + before.size());
         } else {
-            countAll(text.substr(from, to - from), 1);
+            count(text.substr(from, to - from), 1);
         }
         k = last + 1;
         done += before.size() + (to - from);
@@ -1424,7 +1433,6 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
             between();
         }
     }
-    textSize_ = text.size();
     if (change)
         std::stable_sort(change->found.begin(), change->found.end(),
                          [](const LiteralCounter::Occurrence& a, const LiteralCounter::Occurrence& b) {

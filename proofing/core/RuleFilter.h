@@ -118,14 +118,13 @@ private:
         std::unique_ptr<LiteralCounter> counter;
         std::vector<int64_t> counts;
     };
-    void countAll(std::string_view text, int64_t sign);
+    void updateSide(std::string_view text, const TextEdits& edits, bool folded, const std::function<void()>& between);
 
     // Per rule: the factors, as indexes into exact_ (>= 0) or folded_ (~i).
     std::vector<std::vector<int32_t>> ruleFactors_;
     std::vector<size_t> ruleMaxBytes_; // RuleFactors::maxBytes of each rule
     Side exact_;
     Side folded_;
-    size_t margin_ = 0;
     size_t textSize_ = 0;
 
     // Where the exact factors that rules' start spans need occur. Each list
