@@ -6,9 +6,12 @@ mode="${1:-run}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TESVORA_BUILD:-$here/build}"
 
+# debian-reference-ja: real Japanese text for the tests that compare a
+# filtered pass with one that searches every rule.
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
   libboost-context-dev libpcre2-dev fonts-ipafont-gothic dbus dbus-daemon
-  attr perl libglib2.0-bin xvfb openbox xdotool x11-utils qt6-translations-l10n clang)
+  attr perl libglib2.0-bin xvfb openbox xdotool x11-utils qt6-translations-l10n clang
+  debian-reference-ja)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
