@@ -30,13 +30,17 @@ struct PassCancelled {};
 // Texts from this size on are searched and replaced aside, so that one long
 // search does not hold the windows up.
 constexpr size_t kAsideBytes = size_t(4) << 20;
+// Outputs from this size on are written aside: the flush to the disk can
+// wait on everything else the system has to write.
+constexpr size_t kAsideSaveBytes = size_t(64) << 10;
 
 // Runs `work`, pure computation on what the pass alone holds (its text and
-// its engine), on a thread of its own when the text is large, while the
-// event loop goes on; its exception, if any, comes back here.
-void computeAside(size_t textSize, const std::function<void()>& work)
+// its engine) or the writing of its output, on a thread of its own when the
+// text is large, while the event loop goes on; its exception, if any, comes
+// back here.
+void computeAside(size_t textSize, const std::function<void()>& work, size_t fromSize = kAsideBytes)
 {
-    if (textSize < kAsideBytes || !onWorker()) {
+    if (textSize < fromSize || !onWorker()) {
         work();
         return;
     }
@@ -474,7 +478,9 @@ void proof::saveTextFile(int32_t& savedCount, const std::string& text)
         noticeAndWait("ファイルの保存ができませんでした。", &sum);
         return;
     }
-    writeOutput(target, source, text, app_.prefCreator);
+    // Nothing of the application is read aside: the windows may change it meanwhile.
+    const std::string creator = app_.prefCreator;
+    computeAside(text.size(), [&] { writeOutput(target, source, text, creator); }, kAsideSaveBytes);
     ++savedCount;
 }
 
