@@ -138,6 +138,112 @@ constexpr int kMaxDepth = 100;
 
 struct GiveUp {};
 
+inline bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline bool isAsciiLetterOrDigit(char c)
+{
+    return isAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+}
+
+// A repeat written after an item, as the engine reads it, with its lazy or
+// possessive mark; `i` moves past it. A brace that is not a repeat (its
+// reading differs between versions of the engine) and a repeat of a repeat
+// give up.
+struct RepeatForm {
+    bool present = false;
+    size_t min = 1;
+    size_t max = 1;
+    bool unbounded = false;
+};
+
+RepeatForm readRepeat(std::string_view p, size_t& i)
+{
+    auto at = [&](size_t k) { return k < p.size() ? p[k] : '\0'; };
+    RepeatForm r;
+    const char c = at(i);
+    if (c == '*' || c == '+' || c == '?') {
+        ++i;
+        r.present = true;
+        r.min = c == '+' ? 1 : 0;
+        r.unbounded = c != '?';
+    } else if (c == '{') {
+        size_t j = i + 1, digits = 0;
+        size_t min = 0;
+        while (j < p.size() && isAsciiDigit(p[j]) && digits < 6)
+            min = min * 10 + static_cast<size_t>(p[j++] - '0'), ++digits;
+        if (digits == 0 || digits >= 6)
+            throw GiveUp{};
+        size_t max = min;
+        if (j < p.size() && p[j] == ',') {
+            ++j;
+            size_t maxDigits = 0;
+            max = 0;
+            while (j < p.size() && isAsciiDigit(p[j]) && maxDigits < 6)
+                max = max * 10 + static_cast<size_t>(p[j++] - '0'), ++maxDigits;
+            if (maxDigits >= 6)
+                throw GiveUp{};
+            r.unbounded = maxDigits == 0;
+        }
+        if (at(j) != '}')
+            throw GiveUp{};
+        i = j + 1;
+        r.present = true;
+        r.min = min;
+        r.max = max;
+    } else {
+        return r;
+    }
+    if (at(i) == '?' || at(i) == '+')
+        ++i;
+    if (at(i) == '*' || at(i) == '+' || at(i) == '?' || at(i) == '{')
+        throw GiveUp{};
+    return r;
+}
+
+// What "(?" opens, read from just after it: a comment (skipped whole), a
+// group (its name read), a look-around, or option letters (left to read).
+enum class GroupOpening { Comment, Group, Look, Options };
+
+GroupOpening readGroupOpening(std::string_view p, size_t& i)
+{
+    auto at = [&](size_t k) { return i + k < p.size() ? p[i + k] : '\0'; };
+    const char k = at(0);
+    if (k == '#') {
+        const size_t close = p.find(')', i);
+        if (close == std::string_view::npos)
+            throw GiveUp{};
+        i = close + 1;
+        return GroupOpening::Comment;
+    }
+    if (k == ':' || k == '|' || k == '>') {
+        ++i;
+        return GroupOpening::Group;
+    }
+    if (k == '=' || k == '!') {
+        ++i;
+        return GroupOpening::Look;
+    }
+    if (k == '<' && (at(1) == '=' || at(1) == '!')) {
+        i += 2;
+        return GroupOpening::Look;
+    }
+    if (k == '<' || k == '\'' || (k == 'P' && at(1) == '<')) {
+        const size_t nameAt = i + (k == 'P' ? 2 : 1);
+        const size_t end = p.find(k == '\'' ? '\'' : '>', nameAt);
+        if (end == std::string_view::npos)
+            throw GiveUp{};
+        for (size_t j = nameAt; j < end; ++j)
+            if (!isAsciiLetterOrDigit(p[j]) && p[j] != '_')
+                throw GiveUp{};
+        i = end + 1;
+        return GroupOpening::Group;
+    }
+    return GroupOpening::Options;
+}
+
 // What a part of a pattern (a branch or a group) tells about its matches.
 struct Outcome {
     // Every match of the part contains a factor of `set`.
@@ -334,46 +440,11 @@ private:
     // A repeat after an item, with its lazy or possessive mark.
     Repeat repeat()
     {
+        const RepeatForm f = readRepeat(p_, i_);
         Repeat r;
-        const char c = peek();
-        if (c == '*' || c == '+' || c == '?') {
-            ++i_;
-            r.present = true;
-            r.min = c == '+' ? 1 : 0;
-            r.moreThanOne = c != '?';
-        } else if (c == '{') {
-            size_t j = i_ + 1;
-            unsigned min = 0, max = 0;
-            size_t digits = 0;
-            while (j < p_.size() && isDigit(p_[j]) && digits < 6)
-                min = min * 10 + static_cast<unsigned>(p_[j++] - '0'), ++digits;
-            if (digits == 0 || digits >= 6)
-                throw GiveUp{};
-            bool unbounded = false;
-            max = min;
-            if (j < p_.size() && p_[j] == ',') {
-                ++j;
-                size_t maxDigits = 0;
-                max = 0;
-                while (j < p_.size() && isDigit(p_[j]) && maxDigits < 6)
-                    max = max * 10 + static_cast<unsigned>(p_[j++] - '0'), ++maxDigits;
-                if (maxDigits >= 6)
-                    throw GiveUp{};
-                unbounded = maxDigits == 0;
-            }
-            if (j >= p_.size() || p_[j] != '}')
-                throw GiveUp{}; // a literal brace, or a form that differs between versions
-            i_ = j + 1;
-            r.present = true;
-            r.min = min;
-            r.moreThanOne = unbounded || max > 1;
-        } else {
-            return r;
-        }
-        if (peek() == '?' || peek() == '+')
-            ++i_;
-        if (peek() == '*' || peek() == '+' || peek() == '?' || peek() == '{')
-            throw GiveUp{};
+        r.present = f.present;
+        r.min = static_cast<unsigned>(f.min);
+        r.moreThanOne = f.present && (f.unbounded || f.max > 1);
         return r;
     }
 
@@ -597,32 +668,12 @@ private:
             throw GiveUp{};
         } else if (peek() == '?') {
             ++i_;
-            const char k = peek();
-            if (k == '#') {
-                const size_t close = p_.find(')', i_);
-                if (close == std::string_view::npos)
-                    throw GiveUp{};
-                i_ = close + 1;
+            const GroupOpening opening = readGroupOpening(p_, i_);
+            if (opening == GroupOpening::Comment)
                 return;
-            }
-            if (k == ':' || k == '|' || k == '>') {
-                ++i_;
-            } else if (k == '=' || k == '!') {
-                ++i_;
+            if (opening == GroupOpening::Look) {
                 kind = Look;
-            } else if (k == '<' && (peek(1) == '=' || peek(1) == '!')) {
-                i_ += 2;
-                kind = Look;
-            } else if (k == '<' || k == '\'' || (k == 'P' && peek(1) == '<')) {
-                const char close = k == '\'' ? '\'' : '>';
-                const size_t end = p_.find(close, i_ + (k == 'P' ? 2 : 1));
-                if (end == std::string_view::npos)
-                    throw GiveUp{};
-                for (size_t j = i_ + (k == 'P' ? 2 : 1); j < end; ++j)
-                    if (!isAsciiAlnum(p_[j]) && p_[j] != '_')
-                        throw GiveUp{};
-                i_ = end + 1;
-            } else {
+            } else if (opening == GroupOpening::Options) {
                 // Option letters, for the rest of this group or for a group
                 // of their own.
                 bool on = true;
@@ -794,42 +845,8 @@ private:
     // The repeat after an item: its most repetitions (1 without one).
     size_t repeatMax()
     {
-        size_t max = 1;
-        const char c = peek();
-        if (c == '*' || c == '+') {
-            ++i_;
-            max = kUnbounded;
-        } else if (c == '?') {
-            ++i_;
-        } else if (c == '{') {
-            size_t j = i_ + 1, digits = 0, min = 0;
-            while (j < p_.size() && isDigit(p_[j]) && digits < 6)
-                min = min * 10 + static_cast<size_t>(p_[j++] - '0'), ++digits;
-            if (digits == 0 || digits >= 6)
-                throw GiveUp{};
-            max = min;
-            if (j < p_.size() && p_[j] == ',') {
-                ++j;
-                size_t maxDigits = 0;
-                max = 0;
-                while (j < p_.size() && isDigit(p_[j]) && maxDigits < 6)
-                    max = max * 10 + static_cast<size_t>(p_[j++] - '0'), ++maxDigits;
-                if (maxDigits >= 6)
-                    throw GiveUp{};
-                if (maxDigits == 0)
-                    max = kUnbounded;
-            }
-            if (j >= p_.size() || p_[j] != '}')
-                throw GiveUp{};
-            i_ = j + 1;
-        } else {
-            return 1;
-        }
-        if (peek() == '?' || peek() == '+')
-            ++i_;
-        if (quantifierNext())
-            throw GiveUp{};
-        return max;
+        const RepeatForm f = readRepeat(p_, i_);
+        return f.unbounded ? kUnbounded : f.max;
     }
 
     // An item that matches no text and takes no repeat.
@@ -942,32 +959,12 @@ private:
             throw GiveUp{};
         } else if (peek() == '?') {
             ++i_;
-            const char k = peek();
-            if (k == '#') {
-                const size_t close = p_.find(')', i_);
-                if (close == std::string_view::npos)
-                    throw GiveUp{};
-                i_ = close + 1;
+            const GroupOpening opening = readGroupOpening(p_, i_);
+            if (opening == GroupOpening::Comment)
                 return assertion();
-            }
-            if (k == ':' || k == '|' || k == '>') {
-                ++i_;
-            } else if (k == '=' || k == '!') {
-                ++i_;
+            if (opening == GroupOpening::Look) {
                 look = true;
-            } else if (k == '<' && (peek(1) == '=' || peek(1) == '!')) {
-                i_ += 2;
-                look = true;
-            } else if (k == '<' || k == '\'' || (k == 'P' && peek(1) == '<')) {
-                const char close = k == '\'' ? '\'' : '>';
-                const size_t end = p_.find(close, i_ + (k == 'P' ? 2 : 1));
-                if (end == std::string_view::npos)
-                    throw GiveUp{};
-                for (size_t j = i_ + (k == 'P' ? 2 : 1); j < end; ++j)
-                    if (!isAsciiAlnum(p_[j]) && p_[j] != '_')
-                        throw GiveUp{};
-                i_ = end + 1;
-            } else {
+            } else if (opening == GroupOpening::Options) {
                 for (;;) {
                     const char c = peek();
                     if (c == ')') {
