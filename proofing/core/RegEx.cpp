@@ -606,7 +606,6 @@ struct RegEx::Impl {
     // The spans searches are held to (RegEx::restrictStarts), if any.
     const std::vector<StartSpan>* starts = nullptr;
     std::ptrdiff_t startShift = 0;
-    size_t startHint = 0; // the span the last restricted search ended in
 
     pcre2_compile_context* compileContext = nullptr;
     pcre2_match_context* matchContext = nullptr;
@@ -684,18 +683,15 @@ struct RegEx::Impl {
         if (!starts)
             return matchOnce(c, text, start, options);
         // The spans in the text's offsets, from the first that ends at or
-        // after `start`. Searches of one rule go forward, so the span of the
-        // last one is a good place to begin looking.
+        // after `start`.
         const std::vector<StartSpan>& spans = *starts;
         auto at = [&](size_t offset) {
             const auto moved = static_cast<std::ptrdiff_t>(offset) + startShift;
             return moved < 0 ? size_t(0) : static_cast<size_t>(moved);
         };
-        size_t k = startHint < spans.size() && (startHint == 0 || at(spans[startHint - 1].last) < start)
-                       ? startHint
-                       : 0;
-        while (k < spans.size() && at(spans[k].last) < start)
-            ++k;
+        auto k = static_cast<size_t>(
+            std::partition_point(spans.begin(), spans.end(), [&](const StartSpan& s) { return at(s.last) < start; }) -
+            spans.begin());
         bool found = false;
         for (; k < spans.size() && !found; ++k) {
             size_t from = std::max(start, at(spans[k].first));
@@ -708,7 +704,6 @@ struct RegEx::Impl {
                 --from;
             pcre2_set_offset_limit(matchContext, limit);
             found = matchOnce(c, text, from, from == start ? options : options & ~PCRE2_NOTEMPTY_ATSTART);
-            startHint = k;
         }
         pcre2_set_offset_limit(matchContext, PCRE2_UNSET);
         return found;
@@ -752,7 +747,6 @@ void RegEx::restrictStarts(const std::vector<StartSpan>* spans, std::ptrdiff_t s
 {
     impl_->starts = spans;
     impl_->startShift = shift;
-    impl_->startHint = 0;
 }
 
 void RegEx::shiftStarts(std::ptrdiff_t shift)
