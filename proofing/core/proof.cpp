@@ -294,6 +294,7 @@ void proof::Event_Run()
         if (loaded) {
             scriptFolder_ = besideApplication("Script");
             rules_ = prepareRules(ruleList_);
+            compiledOnce_.assign(rules_.size(), false);
             if (filterRules)
                 filter_ = std::make_unique<RuleFilter>(rules_);
             do {
@@ -433,11 +434,14 @@ void proof::applyRules()
         } else {
             if (!atOnce)
                 decider.cancelTest();
-            if (rule.regex) {
+            // A pattern that has compiled once in this pass compiles again:
+            // only its first compile can end the pass.
+            if (rule.regex && !compiledOnce_[i]) {
                 prepareEngine(passRegEx_, rule);
                 passRegEx_.compile();
             }
         }
+        compiledOnce_[i] = true;
         if (atOnce)
             itemChanged_ = true;
         yieldToOthers();

@@ -107,6 +107,8 @@ private:
     std::unique_ptr<RuleFilter> filter_;
     TextEdits edits_;
     int64_t rulesApplied_ = 0;
+    // Rules whose pattern (if any) has compiled in this pass.
+    std::vector<bool> compiledOnce_;
     int64_t rulesSearched_ = 0;
     // Set up by each regular-expression rule before it is applied (options
     // and pattern). The pass replaces through replaceAllIn and its own edit
