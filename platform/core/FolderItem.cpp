@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -459,7 +461,23 @@ int createTemporary(FileCalls& calls, const std::string& temp)
 
 mode_t currentUmask()
 {
-    mode_t mask = ::umask(0);
+    // Read where the kernel shows it: learning it by setting it would clear
+    // it, for a moment, for every thread of the program, and a writer on
+    // another thread could read the cleared one and keep it.
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask & 0777);
+    }
+    // Without it, one writer at a time sets it back.
+    static std::mutex setting;
+    const std::lock_guard<std::mutex> lock(setting);
+    const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
 }

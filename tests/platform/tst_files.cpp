@@ -14,7 +14,9 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace tv;
 using tv::test::folderEntries;
@@ -236,6 +238,34 @@ private slots:
         QCOMPARE(int(st.st_mode & 07777), mode);
         QCOMPARE(FolderItem::fromPath(path).permissionBits().value_or(0), unsigned(mode));
         QVERIFY(!FolderItem::fromPath(path + "-missing").permissionBits());
+    }
+
+    void writersOnSeveralThreadsKeepTheUmask()
+    {
+        // Outputs are written on several threads at once. Learning the umask
+        // by setting it would clear it, for a moment, for the whole program:
+        // another writer could read the cleared one and keep it.
+        QTemporaryDir dir(fixtureRoot());
+        const std::string root = dir.path().toStdString();
+        const mode_t saved = ::umask(027);
+        std::vector<std::thread> writers;
+        for (int t = 0; t < 8; ++t)
+            writers.emplace_back([&root, t] {
+                for (int i = 0; i < 200; ++i)
+                    writeFileSafely(FolderItem::fromPath(root + "/" + std::to_string(t) + "-" + std::to_string(i)),
+                        "x", {}, {}, 0666u);
+            });
+        for (std::thread& w : writers)
+            w.join();
+        const mode_t after = ::umask(saved);
+        QCOMPARE(int(after), 027);
+        for (int t = 0; t < 8; ++t)
+            for (int i = 0; i < 200; ++i) {
+                struct stat st;
+                const std::string path = root + "/" + std::to_string(t) + "-" + std::to_string(i);
+                QCOMPARE(::stat(path.c_str(), &st), 0);
+                QCOMPARE(int(st.st_mode & 0777), 0640);
+            }
     }
 
     void temporaryNames()
