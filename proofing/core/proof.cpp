@@ -30,17 +30,13 @@ struct PassCancelled {};
 // Texts from this size on are searched and replaced aside, so that one long
 // search does not hold the windows up.
 constexpr size_t kAsideBytes = size_t(4) << 20;
-// Outputs from this size on are written aside: the flush to the disk can
-// wait on everything else the system has to write.
-constexpr size_t kAsideSaveBytes = size_t(64) << 10;
 
 // Runs `work`, pure computation on what the pass alone holds (its text and
-// its engine) or the writing of its output, on a thread of its own when the
-// text is large, while the event loop goes on; its exception, if any, comes
-// back here.
-void computeAside(size_t textSize, const std::function<void()>& work, size_t fromSize = kAsideBytes)
+// its engine), on a thread of its own when the text is large, while the
+// event loop goes on; its exception, if any, comes back here.
+void computeAside(size_t textSize, const std::function<void()>& work)
 {
-    if (textSize < fromSize || !onWorker()) {
+    if (textSize < kAsideBytes || !onWorker()) {
         work();
         return;
     }
@@ -192,6 +188,7 @@ void proof::cancelTest()
 
 std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, const std::string& proposed)
 {
+    collectSaves(true);
     view_->markMatch(start, matchText);
     if (app_.isSelectRep) {
         makeSelectList(proposed, matchText, ruleList_.commentList[static_cast<size_t>(ruleIndex_)]);
@@ -235,6 +232,8 @@ std::optional<std::string> proof::confirmMatch(int64_t start, const std::string&
 
 std::string proof::runScript(int64_t start, const std::string& matchText, int ruleReplaceCount)
 {
+    // A script may read any file: the ones the pass has written are whole.
+    collectSaves(true);
     ScriptValues values;
     values.matchText = matchText;
     values.itemName = itemName_;
@@ -268,8 +267,7 @@ std::string proof::failurePlace(const std::exception_ptr& failure) const
 
 void proof::Event_Run()
 {
-    bool failed = false;
-    std::string place;
+    std::exception_ptr failure;
     try {
         // Set-up.
         app_.isWorking = true;
@@ -287,6 +285,7 @@ void proof::Event_Run()
         view_->showGrepWindow();
         view_->refreshMenus();
         dictionaryFolder_ = besideApplication("Dictionary");
+        saves_ = std::make_unique<SavesAside>();
 
         loadingRules_ = true;
         const bool loaded = loadRules();
@@ -313,13 +312,23 @@ void proof::Event_Run()
         }
     } catch (const PassCancelled&) {
     } catch (...) {
-        failed = true;
+        failure = std::current_exception();
+    }
+    // The saves still under way end before anything is reported; one that
+    // failed came before whatever else ended the pass.
+    try {
+        collectSaves(true);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (saves_)
+        savedCount_ += saves_->settle([] { yieldToOthers(); }, nullptr);
+    if (failure) {
+        std::string place;
         try {
-            place = failurePlace(std::current_exception());
+            place = failurePlace(failure);
         } catch (...) {
         }
-    }
-    if (failed) {
         try {
             MsgBox(kPassFailureMessage, place);
         } catch (...) {
@@ -355,6 +364,9 @@ void proof::takeInItem()
             throw NilObjectException("no file queued");
         // A copy: starters may append to the queue while the intake yields.
         const FolderItem file = app_.dropItem.front();
+        // An earlier file's output queued as an input is read as written.
+        if (saves_ && saves_->touches(file.path()))
+            collectSaves(true);
         itemPlace_ = "ファイル: " + displayable(file.AbsolutePath());
         itemName_ = file.DisplayName();
         TakenFile taken = takeInFile(file, detector_);
@@ -455,12 +467,11 @@ void proof::writeItem()
         return;
     if (itemChanged_) {
         restoreLineEnds(itemText_, itemLineEnd_);
-        if (itemEncoding_ == Encodings::UTF8()) {
-            saveTextFile(savedCount_, itemText_);
-        } else {
-            const std::string bytes = encodeFromUtf8(itemText_, itemEncoding_, &itemForms_);
-            saveTextFile(savedCount_, bytes);
-        }
+        // The text goes with its save: the next item brings its own.
+        if (itemEncoding_ == Encodings::UTF8())
+            saveTextFile(std::move(itemText_));
+        else
+            saveTextFile(encodeFromUtf8(itemText_, itemEncoding_, &itemForms_));
     }
     ++filesDone_;
     app_.dropItem.pop_front();
@@ -468,13 +479,16 @@ void proof::writeItem()
         manyFiles_ = true;
 }
 
-void proof::saveTextFile(int32_t& savedCount, const std::string& text)
+void proof::saveTextFile(std::string text)
 {
     if (app_.dropItem.empty())
         throw NilObjectException("no file queued");
     const FolderItem source = app_.dropItem.front();
     // The name's own bytes, so that a name that is not UTF-8 keeps them.
     const std::string name = outputName(source.Name(), app_.makeFormatStr(app_.prefExtension));
+    // A save dialog is a question: the saves before it have ended first.
+    if (app_.prefSaveType == "dialog")
+        collectSaves(true);
     const FolderItem target = outputTarget(app_, source, name);
     if (!target) {
         ++unsavedCount_;
@@ -482,10 +496,40 @@ void proof::saveTextFile(int32_t& savedCount, const std::string& text)
         noticeAndWait("ファイルの保存ができませんでした。", &sum);
         return;
     }
-    // Nothing of the application is read aside: the windows may change it meanwhile.
+    // Nothing of the application is read aside: the windows may change it
+    // meanwhile. Nor are the pass's own files: the save has its own.
     const std::string creator = app_.prefCreator;
-    computeAside(text.size(), [&] { writeOutput(target, source, text, creator); }, kAsideSaveBytes);
-    ++savedCount;
+    if (!saves_ || !onWorker()) {
+        writeOutput(target, source, text, creator);
+        ++savedCount_;
+        return;
+    }
+    // A failure that has come back by now ends the pass before this file is
+    // written, as it would have before this file was proofread.
+    collectSaves(false);
+    const std::string targetPath = target.path();
+    const std::string sourcePath = source.path();
+    const size_t bytes = text.size();
+    saves_->start(
+        targetPath, sourcePath, itemPlace_, bytes,
+        [targetPath, sourcePath, creator, bytes = std::move(text)] {
+            writeOutput(FolderItem::fromPath(targetPath), FolderItem::fromPath(sourcePath), bytes, creator);
+        },
+        [] { yieldToOthers(); });
+}
+
+void proof::collectSaves(bool wait)
+{
+    if (!saves_ || saves_->empty())
+        return;
+    SavesAside::Failure failure;
+    savedCount_ += wait ? saves_->settle([] { yieldToOthers(); }, &failure) : saves_->collect(failure);
+    if (failure.error) {
+        // The failure message names the file whose save failed.
+        itemPlace_ = std::move(failure.place);
+        loadingRules_ = applyingRules_ = false;
+        std::rethrow_exception(failure.error);
+    }
 }
 
 void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
@@ -507,6 +551,7 @@ void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_
 
 void proof::noticeAndWait(const std::string& message, const std::string* sum)
 {
+    collectSaves(true);
     view_->showNotice(message, sum);
     userWait();
 }

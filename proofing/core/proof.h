@@ -13,6 +13,7 @@
 #include "proofing/core/RegEx.h"
 #include "proofing/core/RuleFilter.h"
 #include "proofing/core/RuleLoading.h"
+#include "proofing/core/SavesAside.h"
 
 #include <cstdint>
 #include <exception>
@@ -37,9 +38,10 @@ public:
     // The confirmation window's compact (false) or expanded (true) form.
     void grepWindowOpen(bool expand);
     // Saves the text (already in the file's encoding and line ends) for the
-    // file at the head of App.dropItem; counts it once it is written. When no
-    // target can be named it shows its notice and waits for the user.
-    void saveTextFile(int32_t& savedCount, const std::string& text);
+    // file at the head of App.dropItem, aside while the pass goes on; counts
+    // it once it is written. When no target can be named it shows its notice
+    // and waits for the user.
+    void saveTextFile(std::string text);
     // The result notice at the end of a pass, as the settings ask.
     void notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
                       int32_t replacements);
@@ -92,6 +94,11 @@ private:
     std::string runScript(int64_t start, const std::string& matchText, int ruleReplaceCount);
     // Ends the pass when the user has asked to cancel it.
     void cancelTest();
+    // Counts the saves that have ended (with `wait`, all of them once they
+    // have); raises the first failure among them, for the file it belongs to.
+    // Called before the pass shows anything, runs a script or reads a file
+    // a save is writing.
+    void collectSaves(bool wait);
     // Where a failure stopped the pass, and why, for the failure message:
     // the item, the dictionary being loaded or the rule being applied.
     std::string failurePlace(const std::exception_ptr& failure) const;
@@ -106,6 +113,8 @@ private:
     // was off at the pass's start.
     std::unique_ptr<RuleFilter> filter_;
     TextEdits edits_;
+    // Outputs being written while the pass goes on.
+    std::unique_ptr<SavesAside> saves_;
     int64_t rulesApplied_ = 0;
     // Rules whose pattern (if any) has compiled in this pass.
     std::vector<bool> compiledOnce_;

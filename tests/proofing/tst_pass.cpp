@@ -9,6 +9,7 @@
 #include "encoding/core/TextEncoding.h"
 #include "encoding/core/detectKanji.h"
 #include "platform/core/Date.h"
+#include "platform/core/FileCalls.h"
 #include "platform/core/Text.h"
 #include "support/TestServices.h"
 
@@ -21,9 +22,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tv;
 using tv::test::FakePassView;
@@ -68,6 +73,34 @@ std::string withLineEnds(std::string_view text, std::string_view end)
     return out;
 }
 
+// A disk on which the flush of a file whose name holds `slow` takes its
+// time, and the rename onto a name holding `failing` fails: the saves of a
+// pass are still under way, or fail late, while it goes on.
+class SlowDisk : public FileCalls {
+public:
+    std::string slow, failing;
+
+    SlowDisk() { setFileCalls(this); }
+    ~SlowDisk() override { setFileCalls(nullptr); }
+
+    int fsync(int fd) override
+    {
+        char path[4096] = {};
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = ::readlink(link.c_str(), path, sizeof path - 1);
+        if (!slow.empty() && n > 0 && std::string(path, size_t(n)).find(slow) != std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        return FileCalls::fsync(fd);
+    }
+    int rename(const char* from, const char* to) override
+    {
+        if (!failing.empty() && std::string(to).find(failing) != std::string::npos) {
+            errno = EIO;
+            return -1;
+        }
+        return FileCalls::rename(from, to);
+    }
+};
 
 } // namespace
 
@@ -118,6 +151,10 @@ private slots:
     void endStepsAlwaysRun();
     void lostWorkIsReported();
     void noticeThroughAPass();
+    void anOutputQueuedAsAnInputIsReadAsWritten();
+    void outputsToOneFileKeepTheQueueOrder();
+    void lateSaveFailureNamesItsFile();
+    void questionsWaitForEarlierSaves();
 
 private:
     void writeDictionary(const std::vector<Rule>& rules, const std::string& name = "test.dict");
@@ -1008,5 +1045,94 @@ void TestPass::noticeThroughAPass()
     QVERIFY(view_->notices.empty());
 }
 
+void TestPass::anOutputQueuedAsAnInputIsReadAsWritten()
+{
+    // A folder proofread again holds the last pass's output: it comes after
+    // its source in the queue and is read as this pass has just written it,
+    // however long its flush to the disk takes.
+    SlowDisk disk;
+    disk.slow = "a[fixed].txt";
+    app_->isFastProof = true; // every file read is saved
+    writeDictionary({{"x", "y", "", ""}});
+    input("a.txt", "xx");
+    input("a[fixed].txt", "x");
+    auto pass = run();
+    QCOMPARE(pass->savedCount(), 2);
+    QCOMPARE(q(readBytes(output("a[fixed].txt"))), QByteArray("yy"));
+    QCOMPARE(q(readBytes(output("a[fixed][fixed].txt"))), QByteArray("yy"));
+}
+
+void TestPass::outputsToOneFileKeepTheQueueOrder()
+{
+    // Two sources of one name saved to one fixed folder: the one queued last
+    // is the one the folder keeps, though the first one's flush is slow.
+    SlowDisk disk;
+    disk.slow = "memo[fixed].txt";
+    const std::string root = dir_->path().toStdString();
+    for (const char* sub : {"/out", "/in/one", "/in/two"})
+        QDir().mkpath(QString::fromStdString(root + sub));
+    app_->prefSaveType = "absolutepath";
+    app_->prefSavePlace = root + "/out";
+    writeDictionary({{"x", "y", "", ""}});
+    input("one/memo.txt", "x1");
+    input("two/memo.txt", "x2");
+    auto pass = run();
+    QCOMPARE(pass->savedCount(), 2);
+    QCOMPARE(q(readBytes(root + "/out/memo[fixed].txt")), QByteArray("y2"));
+    QCOMPARE(QDir(QString::fromStdString(root + "/out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestPass::lateSaveFailureNamesItsFile()
+{
+    // The second file's save fails after the pass has gone on: the failure
+    // message names that file, not the one at hand, and every save counted is
+    // a whole file on the disk.
+    SlowDisk disk;
+    disk.slow = disk.failing = "2[fixed].txt";
+    app_->prefAlarmType = "dialog";
+    writeDictionary({{"x", "y", "", ""}});
+    for (int i = 1; i <= 4; ++i)
+        input(std::to_string(i) + ".txt", "x");
+    auto pass = run();
+    QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+    QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)),
+             QString::fromStdString("ファイル: " + inDir_ + "/2.txt\nファイルを読み書きできません。"));
+    QCOMPARE(q(readBytes(output("1[fixed].txt"))), QByteArray("y"));
+    QVERIFY(!exists(output("2[fixed].txt")));
+    int written = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const std::string out = output(std::to_string(i) + "[fixed].txt");
+        if (exists(out)) {
+            ++written;
+            QCOMPARE(q(readBytes(out)), QByteArray("y"));
+        }
+    }
+    QCOMPARE(pass->savedCount(), written);
+    // No temporary file is left: the folder holds the inputs and the outputs.
+    QCOMPARE(QDir(QString::fromStdString(inDir_)).entryList(QDir::Files | QDir::Hidden).size(), 4 + written);
+    QVERIFY(app_->dropItem.empty());
+    QVERIFY(!app_->isWorking);
+}
+
+void TestPass::questionsWaitForEarlierSaves()
+{
+    // The first file's save fails late; the second file's rule would ask the
+    // user. The failure ends the pass before any question is shown, as it
+    // would had the save ended before the second file was read.
+    SlowDisk disk;
+    disk.slow = disk.failing = "1[fixed].txt";
+    app_->prefAlarmType = "dialog";
+    writeDictionary({{"a", "b", "", ""}, {"x", "y", "*-*-----", ""}});
+    input("1.txt", "a");
+    input("2.txt", "x");
+    run();
+    QCOMPARE(services_->messages, std::vector<std::string>{kPassFailureMessage});
+    QCOMPARE(QString::fromStdString(services_->informativeTexts.at(0)),
+             QString::fromStdString("ファイル: " + inDir_ + "/1.txt\nファイルを読み書きできません。"));
+    QVERIFY(view_->marks.empty());
+    QVERIFY(!exists(output("2[fixed].txt")));
+}
+
 QTEST_GUILESS_MAIN(TestPass)
 #include "tst_pass.moc"
+

@@ -1,0 +1,144 @@
+#include "proofing/core/SavesAside.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace tv {
+
+SavesAside::SavesAside(size_t threads, size_t inFlight, size_t inFlightBytes)
+    : threadLimit_(std::max<size_t>(threads, 1)), inFlightLimit_(std::max<size_t>(inFlight, 1)),
+      inFlightBytes_(inFlightBytes)
+{
+}
+
+SavesAside::~SavesAside()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+SavesAside::FileId SavesAside::idOf(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino), true};
+}
+
+bool SavesAside::overlaps(const Save& save, const std::string& path, const FileId& id) const
+{
+    for (const std::string& p : save.paths)
+        if (p == path)
+            return true;
+    return std::any_of(save.ids.begin(), save.ids.end(), [&](const FileId& other) { return other == id; });
+}
+
+bool SavesAside::touches(const std::string& path) const
+{
+    if (started_.empty())
+        return false;
+    const FileId id = idOf(path);
+    return std::any_of(started_.begin(), started_.end(),
+                       [&](const std::shared_ptr<Save>& s) { return overlaps(*s, path, id); });
+}
+
+void SavesAside::start(const std::string& target, const std::string& source, std::string place, size_t bytes,
+                       std::function<void()> write, const std::function<void()>& wait)
+{
+    auto save = std::make_shared<Save>();
+    save->paths = {target, source};
+    save->ids = {idOf(target), idOf(source)};
+    save->place = std::move(place);
+    save->bytes = bytes;
+    save->write = std::move(write);
+    // Writes to one file keep their order, and no save reads a file that
+    // another is replacing. Saves that have ended stay listed until they are
+    // collected, so that a failure is reported in its turn; only the ones
+    // under way hold this one up.
+    auto blocked = [&] {
+        size_t underWay = 0, held = bytes;
+        for (const std::shared_ptr<Save>& s : started_) {
+            if (s->done.load(std::memory_order_acquire))
+                continue;
+            held += s->bytes;
+            if (++underWay >= inFlightLimit_ || held > inFlightBytes_ || overlaps(*s, target, save->ids[0]) ||
+                overlaps(*s, source, save->ids[1]))
+                return true;
+        }
+        return false;
+    };
+    while (blocked())
+        wait();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(save);
+        if (threads_.size() < threadLimit_)
+            threads_.emplace_back([this] { run(); });
+    }
+    wake_.notify_one();
+    started_.push_back(std::move(save));
+}
+
+void SavesAside::run()
+{
+    for (;;) {
+        std::shared_ptr<Save> save;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty())
+                return; // stopping, with nothing left to write
+            save = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        try {
+            save->write();
+        } catch (...) {
+            save->error = std::current_exception();
+        }
+        // The text written is not needed any more.
+        save->write = nullptr;
+        save->done.store(true, std::memory_order_release);
+    }
+}
+
+int SavesAside::collect(Failure& failure)
+{
+    int written = 0;
+    while (!started_.empty() && started_.front()->done.load(std::memory_order_acquire)) {
+        std::shared_ptr<Save> save = std::move(started_.front());
+        started_.pop_front();
+        if (save->error) {
+            failure = {std::move(save->place), save->error};
+            return written;
+        }
+        ++written;
+    }
+    return written;
+}
+
+int SavesAside::settle(const std::function<void()>& wait, Failure* failure)
+{
+    int written = 0;
+    while (!started_.empty()) {
+        while (!started_.front()->done.load(std::memory_order_acquire))
+            wait();
+        std::shared_ptr<Save> save = std::move(started_.front());
+        started_.pop_front();
+        if (!save->error) {
+            ++written;
+        } else if (failure) {
+            *failure = {std::move(save->place), save->error};
+            return written;
+        }
+    }
+    return written;
+}
+
+} // namespace tv

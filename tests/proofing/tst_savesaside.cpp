@@ -1,0 +1,206 @@
+// Outputs written aside: saves to one file in the order they were started,
+// no more under way than the limit, failures reported in their turn, and a
+// file being written recognised by its path or as the same file under
+// another name.
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "proofing/core/SavesAside.h"
+
+using namespace tv;
+using namespace std::chrono_literals;
+
+namespace {
+
+void napping()
+{
+    std::this_thread::sleep_for(1ms);
+}
+
+// What the writes did, in the order they did it.
+struct Journal {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    void note(const std::string& line)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        lines.push_back(line);
+    }
+};
+
+} // namespace
+
+class TestSavesAside : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writesToOneFileKeepTheirOrder();
+    void noMoreUnderWayThanTheLimit_data();
+    void noMoreUnderWayThanTheLimit();
+    void failuresComeBackInTheirTurn();
+    void settlingCountsEverySaveWritten();
+    void aFileBeingWrittenIsKnown();
+    void endingWaitsForEverySave();
+};
+
+void TestSavesAside::writesToOneFileKeepTheirOrder()
+{
+    // The first write to a file is slow; the second to the same file must
+    // not begin before it ends, whatever the threads free for it.
+    Journal journal;
+    SavesAside saves(4, 8);
+    auto write = [&](const std::string& name, std::chrono::milliseconds time) {
+        return [&journal, name, time] {
+            journal.note("begin " + name);
+            std::this_thread::sleep_for(time);
+            journal.note("end " + name);
+        };
+    };
+    saves.start("/out/a", "/in/1", "1", 0, write("1", 60ms), napping);
+    saves.start("/out/b", "/in/2", "2", 0, write("2", 0ms), napping);
+    saves.start("/out/a", "/in/3", "3", 0, write("3", 0ms), napping);
+    // A save that reads the file another is replacing waits for it too.
+    saves.start("/out/c", "/out/b", "4", 0, write("4", 0ms), napping);
+    QCOMPARE(saves.settle(napping, nullptr), 4);
+    const auto at = [&](const std::string& line) {
+        return std::find(journal.lines.begin(), journal.lines.end(), line) - journal.lines.begin();
+    };
+    QVERIFY(at("end 1") < at("begin 3"));
+    QVERIFY(at("end 2") < at("begin 4"));
+    QCOMPARE(journal.lines.size(), size_t(8));
+}
+
+void TestSavesAside::noMoreUnderWayThanTheLimit_data()
+{
+    QTest::addColumn<int>("inFlight");
+    QTest::addColumn<int>("inFlightBytes");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("most");
+    QTest::newRow("by count") << 3 << 1000 << 1 << 3;
+    QTest::newRow("by bytes") << 8 << 100 << 40 << 2;
+    QTest::newRow("a text above the limit goes alone") << 8 << 100 << 150 << 1;
+}
+
+void TestSavesAside::noMoreUnderWayThanTheLimit()
+{
+    QFETCH(int, inFlight);
+    QFETCH(int, inFlightBytes);
+    QFETCH(int, bytes);
+    QFETCH(int, most);
+    std::atomic<int> underWay{0}, seenMost{0};
+    SavesAside saves(8, size_t(inFlight), size_t(inFlightBytes));
+    for (int i = 0; i < 12; ++i) {
+        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", size_t(bytes), [&] {
+            const int now = ++underWay;
+            int seen = seenMost.load();
+            while (now > seen && !seenMost.compare_exchange_weak(seen, now)) {
+            }
+            std::this_thread::sleep_for(5ms);
+            --underWay;
+        }, napping);
+        QVERIFY(underWay.load() <= most);
+    }
+    QCOMPARE(saves.settle(napping, nullptr), 12);
+    QVERIFY(seenMost.load() <= most);
+    QVERIFY(seenMost.load() >= std::min(most, 2)); // they did overlap where they may
+}
+
+void TestSavesAside::failuresComeBackInTheirTurn()
+{
+    // The second save fails late, the third succeeds at once: nothing after
+    // the failure is counted before the failure has been reported.
+    SavesAside saves(4, 8);
+    saves.start("/out/1", "/in/1", "one", 0, [] {}, napping);
+    saves.start("/out/2", "/in/2", "two", 0, [] {
+        std::this_thread::sleep_for(50ms);
+        throw std::runtime_error("disk full");
+    }, napping);
+    saves.start("/out/3", "/in/3", "three", 0, [] {}, napping);
+    std::this_thread::sleep_for(10ms);
+    SavesAside::Failure failure;
+    QCOMPARE(saves.collect(failure), 1); // the first; the second is under way
+    QVERIFY(!failure.error);
+    QCOMPARE(saves.settle(napping, &failure), 0);
+    QCOMPARE(failure.place, std::string("two"));
+    QVERIFY(failure.error);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, std::rethrow_exception(failure.error));
+    // What follows the failure is still there to be counted.
+    QVERIFY(!saves.empty());
+    SavesAside::Failure none;
+    QCOMPARE(saves.settle(napping, &none), 1);
+    QVERIFY(!none.error);
+    QVERIFY(saves.empty());
+}
+
+void TestSavesAside::settlingCountsEverySaveWritten()
+{
+    SavesAside saves(2, 4);
+    for (int i = 0; i < 6; ++i)
+        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, [i] {
+            if (i % 2)
+                throw std::runtime_error("failed");
+        }, napping);
+    QCOMPARE(saves.settle(napping, nullptr), 3);
+    QVERIFY(saves.empty());
+}
+
+void TestSavesAside::aFileBeingWrittenIsKnown()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string root = dir.path().toStdString();
+    std::ofstream(root + "/out.txt") << "old";
+    std::ofstream(root + "/in.txt") << "in";
+    QCOMPARE(::symlink((root + "/out.txt").c_str(), (root + "/link.txt").c_str()), 0);
+    QCOMPARE(::link((root + "/in.txt").c_str(), (root + "/hard.txt").c_str()), 0);
+
+    std::atomic<bool> release{false};
+    SavesAside saves(2, 4);
+    saves.start(root + "/out.txt", root + "/in.txt", "", 0, [&] {
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+    }, napping);
+    const struct {
+        const char* name;
+        bool touched;
+    } cases[] = {
+        {"/out.txt", true},   // the output
+        {"/in.txt", true},    // its source
+        {"/link.txt", true},  // the output under a link
+        {"/hard.txt", true},  // the source under another name
+        {"/other.txt", false}, // no such file
+    };
+    for (const auto& c : cases)
+        QVERIFY2(saves.touches(root + c.name) == c.touched, c.name);
+    release = true;
+    QCOMPARE(saves.settle(napping, nullptr), 1);
+    QVERIFY(!saves.touches(root + "/out.txt"));
+}
+
+void TestSavesAside::endingWaitsForEverySave()
+{
+    std::atomic<int> written{0};
+    {
+        SavesAside saves(1, 8);
+        for (int i = 0; i < 5; ++i)
+            saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, [&] {
+                std::this_thread::sleep_for(5ms);
+                ++written;
+            }, napping);
+    }
+    QCOMPARE(written.load(), 5);
+}
+
+QTEST_GUILESS_MAIN(TestSavesAside)
+#include "tst_savesaside.moc"
