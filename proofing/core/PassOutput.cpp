@@ -107,7 +107,7 @@ FolderItem inFixedFolder(const std::string& place, const std::string& name)
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     FolderItem dir = FolderItem::fromPath(folder);
-    if (!dir || !dir.Exists() || !dir.Directory())
+    if (!dir || !dir.Directory())
         return {};
     return FolderItem::fromPath(folder == "/" ? "/" + name : folder + "/" + name);
 }
