@@ -31,44 +31,38 @@ SavesAside::FileId SavesAside::idOf(const std::string& path)
     return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino), true};
 }
 
-bool SavesAside::overlaps(const Save& save, const std::string& path, const FileId& id) const
-{
-    for (const std::string& p : save.paths)
-        if (p == path)
-            return true;
-    return std::any_of(save.ids.begin(), save.ids.end(), [&](const FileId& other) { return other == id; });
-}
-
 bool SavesAside::touches(const std::string& path) const
 {
-    if (started_.empty())
-        return false;
-    const FileId id = idOf(path);
-    return std::any_of(started_.begin(), started_.end(),
-                       [&](const std::shared_ptr<Save>& s) { return overlaps(*s, path, id); });
+    // Outputs are mostly new files: their path says all, and the file being
+    // read needs no look of its own.
+    const FileId id = replacing_ > 0 ? idOf(path) : FileId{};
+    return std::any_of(started_.begin(), started_.end(), [&](const std::shared_ptr<Save>& s) {
+        return s->target == path || s->targetId == id;
+    });
 }
 
 void SavesAside::start(const std::string& target, const std::string& source, std::string place, size_t bytes,
                        std::function<void()> write, const std::function<void()>& wait)
 {
     auto save = std::make_shared<Save>();
-    save->paths = {target, source};
-    save->ids = {idOf(target), idOf(source)};
+    save->target = target;
+    save->source = source;
+    save->targetId = idOf(target);
     save->place = std::move(place);
     save->bytes = bytes;
     save->write = std::move(write);
-    // Writes to one file keep their order, and no save reads a file that
-    // another is replacing. Saves that have ended stay listed until they are
-    // collected, so that a failure is reported in its turn; only the ones
-    // under way hold this one up.
+    // Writes to one file keep their order, and no save replaces a file that
+    // another is still reading. Saves that have ended stay listed until they
+    // are collected, so that a failure is reported in its turn; only the
+    // ones under way hold this one up.
     auto blocked = [&] {
         size_t underWay = 0, held = bytes;
         for (const std::shared_ptr<Save>& s : started_) {
             if (s->done.load(std::memory_order_acquire))
                 continue;
             held += s->bytes;
-            if (++underWay >= inFlightLimit_ || held > inFlightBytes_ || overlaps(*s, target, save->ids[0]) ||
-                overlaps(*s, source, save->ids[1]))
+            if (++underWay >= inFlightLimit_ || held > inFlightBytes_ || s->target == target ||
+                s->targetId == save->targetId || s->source == target || s->target == source)
                 return true;
         }
         return false;
@@ -82,6 +76,8 @@ void SavesAside::start(const std::string& target, const std::string& source, std
             threads_.emplace_back([this] { run(); });
     }
     wake_.notify_one();
+    if (save->targetId.known)
+        ++replacing_;
     started_.push_back(std::move(save));
 }
 
@@ -108,12 +104,20 @@ void SavesAside::run()
     }
 }
 
+std::shared_ptr<SavesAside::Save> SavesAside::takeFirst()
+{
+    std::shared_ptr<Save> save = std::move(started_.front());
+    started_.pop_front();
+    if (save->targetId.known)
+        --replacing_;
+    return save;
+}
+
 int SavesAside::collect(Failure& failure)
 {
     int written = 0;
     while (!started_.empty() && started_.front()->done.load(std::memory_order_acquire)) {
-        std::shared_ptr<Save> save = std::move(started_.front());
-        started_.pop_front();
+        std::shared_ptr<Save> save = takeFirst();
         if (save->error) {
             failure = {std::move(save->place), save->error};
             return written;
@@ -129,8 +133,7 @@ int SavesAside::settle(const std::function<void()>& wait, Failure* failure)
     while (!started_.empty()) {
         while (!started_.front()->done.load(std::memory_order_acquire))
             wait();
-        std::shared_ptr<Save> save = std::move(started_.front());
-        started_.pop_front();
+        std::shared_ptr<Save> save = takeFirst();
         if (!save->error) {
             ++written;
         } else if (failure) {

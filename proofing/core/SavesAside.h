@@ -43,7 +43,7 @@ public:
     void start(const std::string& target, const std::string& source, std::string place, size_t bytes,
                std::function<void()> write, const std::function<void()>& wait);
 
-    // Whether a save that touches the file at `path` (by its path, or as the
+    // Whether a save that writes the file at `path` (by its path, or as the
     // same file under another) has not been collected yet.
     bool touches(const std::string& path) const;
 
@@ -68,8 +68,9 @@ private:
     static FileId idOf(const std::string& path);
 
     struct Save {
-        std::vector<std::string> paths;
-        std::vector<FileId> ids;
+        std::string target, source;
+        // The target's file as it was when the save began, if there was one.
+        FileId targetId;
         std::string place;
         size_t bytes = 0;
         std::function<void()> write;
@@ -77,14 +78,16 @@ private:
         std::atomic<bool> done{false};
     };
 
-    bool overlaps(const Save& save, const std::string& path, const FileId& id) const;
     void run();
+    std::shared_ptr<Save> takeFirst();
 
     const size_t threadLimit_;
     const size_t inFlightLimit_;
     const size_t inFlightBytes_;
     // The main side's list, in the order the saves were started.
     std::deque<std::shared_ptr<Save>> started_;
+    // How many of them replace a file that was there.
+    size_t replacing_ = 0;
 
     std::mutex mutex_;
     std::condition_variable wake_;
