@@ -372,6 +372,13 @@ int main(int argc, char** argv)
         std::printf("10,000 files: %.2f s\n", r.seconds);
         return 0;
     }
+    if (args.contains("--fifty-only")) {
+        // For a profiler: the 50 MB pass alone (its input written by a full run).
+        const Run r = runPass(app, {FolderItem::fromPath(in + "/big/reference50.txt")}, !args.contains("--default"),
+                              work + "/out/profile");
+        std::printf("50 MB: %.2f s, longest wait %.1f ms\n", r.seconds, r.maxGapMs);
+        return 0;
+    }
     if (args.contains("--single-only")) {
         // For a profiler: the pass over the one file the many files make
         // (written by a full run).
