@@ -603,6 +603,25 @@ struct RegEx::Impl {
     // has instead of fresh pages.
     std::string spare;
 
+    // The matches of the replacement being made, and what each becomes: the
+    // expansions one after another in `expanded`, each ending at its
+    // expandedEnd.
+    struct Replaced {
+        size_t start = 0;
+        size_t end = 0;
+        size_t expandedEnd = 0;
+    };
+    std::vector<Replaced> replaced;
+    std::string expanded;
+    void releaseFound()
+    {
+        // Kept while small: most replacements are.
+        if (replaced.capacity() > 4096)
+            std::vector<Replaced>().swap(replaced);
+        if (expanded.capacity() > (1u << 16))
+            std::string().swap(expanded);
+    }
+
     // The spans searches are held to (RegEx::restrictStarts), if any.
     const std::vector<StartSpan>* starts = nullptr;
     std::ptrdiff_t startShift = 0;
@@ -776,42 +795,64 @@ std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte,
     return m;
 }
 
-size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_view replacement,
-                          bool all, TextEdits* edits)
+size_t RegEx::collectReplacements(std::string_view text, std::string_view replacement, bool all)
 {
     Compiled& c = impl_->get(SearchPattern, Options);
+    std::vector<Impl::Replaced>& found = impl_->replaced;
+    std::string& expanded = impl_->expanded;
+    found.clear();
+    expanded.clear();
     // Parsed at the first match: most rules find nothing in most texts.
     std::vector<ReplacementPart> parts;
     const uint32_t base = Options.MatchEmpty ? 0u : PCRE2_NOTEMPTY;
-    size_t position = 0, copied = 0, count = 0;
+    size_t position = 0, copied = 0;
     bool afterEmpty = false;
     while (position <= text.size()) {
         if (!impl_->match(c, text, position, base | (afterEmpty ? PCRE2_NOTEMPTY_ATSTART : 0u)))
             break;
         const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(c.matchData);
-        size_t start = std::max<size_t>(ov[0], copied);
-        size_t end = std::max<size_t>(ov[1], start);
-        // Reserving only grows: libstdc++'s reserve would otherwise shrink a
-        // kept buffer to the exact size, and fresh pages cost more than the scan.
-        if (count == 0) {
+        const size_t start = std::max<size_t>(ov[0], copied);
+        const size_t end = std::max<size_t>(ov[1], start);
+        if (found.empty())
             parts = parseReplacement(replacement, c.groupCount);
-            if (out.capacity() < text.size() + text.size() / 16)
-                out.reserve(text.size() + text.size() / 16);
-        }
-        out.append(text.substr(copied, start - copied));
-        const size_t inserted = out.size();
-        appendExpansion(out, parts, replacement, text, ov, c.groupCount);
-        if (edits)
-            edits->add(inserted, out.size(), text.substr(start, end - start));
+        appendExpansion(expanded, parts, replacement, text, ov, c.groupCount);
+        found.push_back({start, end, expanded.size()});
         copied = end;
-        ++count;
         if (!all)
             break;
         afterEmpty = end == ov[0];
         position = std::max(end, position);
     }
+    return found.size();
+}
+
+void RegEx::appendReplaced(std::string& out, std::string_view text, TextEdits* edits)
+{
+    // Reserving only grows: libstdc++'s reserve would otherwise shrink a
+    // kept buffer to the exact size, and fresh pages cost more than the scan.
+    if (out.capacity() < out.size() + text.size() + text.size() / 16)
+        out.reserve(out.size() + text.size() + text.size() / 16);
+    const std::string_view expanded = impl_->expanded;
+    size_t copied = 0, from = 0;
+    for (const Impl::Replaced& r : impl_->replaced) {
+        out.append(text.substr(copied, r.start - copied));
+        const size_t inserted = out.size();
+        out.append(expanded.substr(from, r.expandedEnd - from));
+        if (edits)
+            edits->add(inserted, out.size(), text.substr(r.start, r.end - r.start));
+        copied = r.end;
+        from = r.expandedEnd;
+    }
+    out.append(text.substr(copied));
+    impl_->releaseFound();
+}
+
+size_t RegEx::replaceInto(std::string& out, std::string_view text, std::string_view replacement,
+                          bool all, TextEdits* edits)
+{
+    const size_t count = collectReplacements(text, replacement, all);
     if (count > 0)
-        out.append(text.substr(copied));
+        appendReplaced(out, text, edits);
     return count;
 }
 
@@ -834,11 +875,34 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
 
 size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits)
 {
+    const size_t count = collectReplacements(text, replacement, true);
+    if (count == 0)
+        return 0;
+    // Where every match becomes text of its own length, the text is written
+    // over where it lies: nothing else of it moves.
+    const std::vector<Impl::Replaced>& found = impl_->replaced;
+    const std::string_view expanded = impl_->expanded;
+    size_t from = 0;
+    bool sameLengths = true;
+    for (const Impl::Replaced& r : found) {
+        sameLengths = sameLengths && r.expandedEnd - from == r.end - r.start;
+        from = r.expandedEnd;
+    }
+    if (sameLengths) {
+        from = 0;
+        for (const Impl::Replaced& r : found) {
+            if (edits)
+                edits->add(r.start, r.end, std::string_view(text).substr(r.start, r.end - r.start));
+            text.replace(r.start, r.end - r.start, expanded.substr(from, r.expandedEnd - from));
+            from = r.expandedEnd;
+        }
+        impl_->releaseFound();
+        return count;
+    }
     std::string& out = impl_->spare;
     out.clear();
-    size_t count = replaceInto(out, text, replacement, true, edits);
-    if (count > 0)
-        text.swap(out);
+    appendReplaced(out, text, edits);
+    text.swap(out);
     // Big buffers are worth keeping; a small one is not worth holding.
     if (out.capacity() < (1u << 20))
         std::string().swap(out);

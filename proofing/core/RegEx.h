@@ -138,6 +138,12 @@ private:
     std::unique_ptr<Impl> impl_;
     size_t replaceInto(std::string& out, std::string_view text, std::string_view replacement,
                        bool all, TextEdits* edits = nullptr);
+    // Finds the matches of a replacement and expands what each becomes, in
+    // the engine's own buffers; returns how many.
+    size_t collectReplacements(std::string_view text, std::string_view replacement, bool all);
+    // Appends the text with the collected replacements made, recording each
+    // in `edits` when given.
+    void appendReplaced(std::string& out, std::string_view text, TextEdits* edits);
 };
 
 // The pattern with the lazy marker "?" removed from every repeat written lazy,

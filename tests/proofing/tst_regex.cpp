@@ -7,8 +7,10 @@
 
 #include "platform/core/Errors.h"
 #include "proofing/core/RegEx.h"
+#include "proofing/core/TextEdits.h"
 
 using tv::RegEx;
+using tv::TextEdits;
 
 namespace {
 
@@ -176,6 +178,18 @@ void TestRegEx::replaceAll_data()
                         << QByteArray("$$") << QByteArray("$$") << 1;
     QTest::newRow("backslash is literal") << QByteArray("100円") << QByteArray("(\\d+)円") << QByteArray("G")
                                           << QByteArray("[\\1]\\n") << QByteArray("[\\1]\\n") << 1;
+
+    // Every match replaced by text of its own length (written over in place).
+    QTest::newRow("same length") << QByteArray("出来る出来た") << QByteArray("出来") << QByteArray("G")
+                                 << QByteArray("でき") << QByteArray("できるできた") << 2;
+    QTest::newRow("same length from the text before each match")
+        << QByteArray("abcd") << QByteArray("(?<=(.)).") << QByteArray("G") << QByteArray("$1")
+        << QByteArray("aabc") << 3;
+    QTest::newRow("same length from the text after each match")
+        << QByteArray("abcd") << QByteArray(".(?=(.))") << QByteArray("G") << QByteArray("$1")
+        << QByteArray("bcdd") << 3;
+    QTest::newRow("same length but one") << QByteArray("a-b-cc") << QByteArray("[a-c]+") << QByteArray("G")
+                                         << QByteArray("x") << QByteArray("x-x-x") << 3;
 }
 
 void TestRegEx::replaceAll()
@@ -194,10 +208,22 @@ void TestRegEx::replaceAll()
     QCOMPARE(QByteArray::fromStdString(outcome.text), expected);
     QCOMPARE(int(outcome.count), count);
 
-    // The in-place form and Replace with ReplaceAllMatches agree.
+    // The in-place form and Replace with ReplaceAllMatches agree, and the
+    // in-place form's edits lead back to the text it was given.
     std::string inPlace = str(text);
-    QCOMPARE(int(re.replaceAllIn(inPlace, str(replacement))), count);
+    TextEdits edits;
+    QCOMPARE(int(re.replaceAllIn(inPlace, str(replacement), &edits)), count);
     QCOMPARE(QByteArray::fromStdString(inPlace), expected);
+    std::string back;
+    size_t copied = 0;
+    for (const TextEdits::Span& span : edits.spans) {
+        QVERIFY(span.start >= copied && span.end >= span.start && span.end <= inPlace.size());
+        back.append(inPlace, copied, span.start - copied);
+        back.append(edits.removedOf(span));
+        copied = span.end;
+    }
+    back.append(inPlace, copied);
+    QCOMPARE(QByteArray::fromStdString(back), text);
     re.Options.ReplaceAllMatches = true;
     re.ReplacementPattern = str(replacement);
     QCOMPARE(QByteArray::fromStdString(re.Replace(str(text))), expected);
