@@ -1280,6 +1280,11 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     exact_.counts.assign(exact.size(), 0);
     folded_.counter = std::make_unique<LiteralCounter>(folded);
     folded_.counts.assign(folded.size(), 0);
+    exact_.margin = exact_.counter->longest();
+    // Folding keeps characters one for one, and a character of the text has
+    // at most four bytes whatever its folded form has.
+    for (const std::string& f : folded)
+        folded_.margin = std::max(folded_.margin, 4 * static_cast<size_t>(Len(f)));
     // Places are kept of the factors of rules whose matches have a known
     // longest length: only those get start spans.
     tracked_.assign(exact.size(), 0);
@@ -1366,9 +1371,7 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
                             const std::function<void()>& between)
 {
     Side& side = folded ? folded_ : exact_;
-    // A folded factor's characters may each stand for up to four bytes of the
-    // text.
-    const size_t margin = folded ? 4 * side.counter->longest() : side.counter->longest();
+    const size_t margin = side.margin;
     const size_t n = text.size();
     auto back = [&](size_t at) {
         at = at > margin ? at - margin : 0;

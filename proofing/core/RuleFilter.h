@@ -117,6 +117,9 @@ private:
     struct Side {
         std::unique_ptr<LiteralCounter> counter;
         std::vector<int64_t> counts;
+        // How far from an edit, in bytes of the text, an occurrence of one
+        // of the side's factors may begin or end.
+        size_t margin = 0;
     };
     void updateSide(std::string_view text, const TextEdits& edits, bool folded, const std::function<void()>& between);
 

@@ -87,6 +87,7 @@ private slots:
     void skippedOnlyWithoutFactors();
     void neverSkipsAMatch();
     void countsStayExactThroughEdits();
+    void editsReachAsFarBackAsAFoldedFactor();
     void longestMatch_data();
     void longestMatch();
     void startsSpansFindWhatTheWholeSearchFinds();
@@ -335,7 +336,9 @@ void TestRuleFilter::neverSkipsAMatch()
 // Counts updated from each replacement agree with a fresh count of the text.
 void TestRuleFilter::countsStayExactThroughEdits()
 {
-    const std::vector<std::string> letters = {"a", "b", "K", "\u212A", "の", "ａ", "Ａ", "\r"};
+    // Characters of every length in bytes, ones whose fold is shorter, and
+    // four-byte ones beside letters in caseless factors.
+    const std::vector<std::string> letters = {"a", "b", "K", "\u212A", "ſ", "s", "の", "ａ", "Ａ", "😀", "\r"};
     std::vector<PassRule> rules;
     std::mt19937 random(7);
     auto word = [&](int maxLen) {
@@ -365,6 +368,26 @@ void TestRuleFilter::countsStayExactThroughEdits()
                     QFAIL(qPrintable(QStringLiteral("rule %1 after round %2 step %3").arg(i).arg(round).arg(step)));
         }
     }
+}
+
+void TestRuleFilter::editsReachAsFarBackAsAFoldedFactor()
+{
+    // A caseless factor of seven "k" is seven KELVIN SIGNs in the text, three
+    // bytes each: an edit that completes it at its end still finds where it
+    // begins, eighteen bytes before.
+    const std::string kelvin = "\u212A";
+    const std::vector<PassRule> rules{plainRule("kkkkkkk", false)};
+    RuleFilter filter(rules);
+    std::string text = "x";
+    for (int k = 0; k < 6; ++k)
+        text += kelvin;
+    text += "Q";
+    filter.scan(text);
+    QVERIFY(!filter.mayMatch(0));
+    TextEdits edits;
+    replaceAllText(text, "Q", kelvin, true, &edits);
+    filter.update(text, edits);
+    QVERIFY(filter.mayMatch(0));
 }
 
 void TestRuleFilter::longestMatch_data()
