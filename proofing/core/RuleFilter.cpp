@@ -81,24 +81,36 @@ FoldClass filterFoldClass(uint32_t cp)
 
 std::string filterFold(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
+    // Byte by byte: only the letters foldLetter folds change, and each is
+    // known by its bytes. Every other byte, lead or continuation, is kept.
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    std::string out(n, '\0');
+    char* d = out.data();
+    size_t w = 0;
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = in[i];
         if (b < 0x80) {
-            out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            d[w++] = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
             ++i;
-            continue;
+        } else if (b == 0xEF && i + 2 < n && in[i + 1] == 0xBC && in[i + 2] >= 0xA1 && in[i + 2] <= 0xBA) {
+            // U+FF21..U+FF3A, full-width capitals, to U+FF41..U+FF5A.
+            d[w++] = static_cast<char>(0xEF);
+            d[w++] = static_cast<char>(0xBD);
+            d[w++] = static_cast<char>(in[i + 2] - 0x20);
+            i += 3;
+        } else if (b == 0xE2 && i + 2 < n && in[i + 1] == 0x84 && in[i + 2] == 0xAA) {
+            d[w++] = 'k'; // KELVIN SIGN
+            i += 3;
+        } else if (b == 0xC5 && i + 1 < n && in[i + 1] == 0xBF) {
+            d[w++] = 's'; // LONG S
+            i += 2;
+        } else {
+            d[w++] = static_cast<char>(b);
+            ++i;
         }
-        const size_t at = i;
-        const uint32_t cp = decodeAt(text, i);
-        const uint32_t f = foldLetter(cp);
-        if (f == cp)
-            out.append(text, at, i - at);
-        else
-            appendCodePoint(out, f);
     }
+    out.resize(w);
     return out;
 }
 

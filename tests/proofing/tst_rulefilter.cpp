@@ -83,6 +83,7 @@ private slots:
     void factors();
     void foldingCoversTheEngine();
     void foldingCoversThePlainSearch();
+    void foldingKeepsCharactersOneForOne();
     void counterCountsEveryOccurrence();
     void skippedOnlyWithoutFactors();
     void neverSkipsAMatch();
@@ -251,6 +252,25 @@ void TestRuleFilter::foldingCoversThePlainSearch()
             QFAIL(qPrintable(QStringLiteral("U+%1 equals a known character but folds apart")
                                  .arg(cp, 4, 16, QChar('0'))));
     }
+}
+
+// Folding maps each character to one character, whatever stands beside it:
+// the update's reach and the places of occurrences rely on it.
+void TestRuleFilter::foldingKeepsCharactersOneForOne()
+{
+    std::string all, each;
+    for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        const std::string c = utf8(cp);
+        const std::string f = filterFold(c);
+        if (Len(f) != 1 || !isValidUtf8(f))
+            QFAIL(qPrintable(QStringLiteral("U+%1 folds to %2 bytes").arg(cp, 4, 16, QChar('0')).arg(f.size())));
+        all += c;
+        each += f;
+    }
+    QVERIFY(filterFold(all) == each);
+    QCOMPARE(filterFold("ＡＢＺ\u212A\u017F Ａz"), std::string("ａｂｚks ａz"));
 }
 
 void TestRuleFilter::counterCountsEveryOccurrence()
