@@ -500,8 +500,18 @@ bool isSafeWriteTemporaryName(std::string_view name)
         && name.substr(name.size() - kTemporarySuffix.size()) == kTemporarySuffix;
 }
 
-void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType,
-    std::string_view macCreator, std::optional<unsigned> newFilePermissions)
+void syncFolder(const std::string& folder)
+{
+    FileCalls& calls = fileCalls();
+    const int dir = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (dir >= 0) {
+        calls.fsync(dir);
+        calls.close(dir);
+    }
+}
+
+std::string writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType,
+    std::string_view macCreator, std::optional<unsigned> newFilePermissions, FolderSync folderSync)
 {
     const std::string path = replacedPath(target.path());
     struct stat old;
@@ -575,13 +585,10 @@ void writeFileSafely(const FolderItem& target, std::string_view bytes, std::stri
         calls.unlink(temp.c_str());
         throw IOException("cannot replace " + path, e);
     }
-    // And the new name is on the disk too. The file has been replaced by now,
-    // so a folder that cannot be synced is no failure of the write.
-    int dir = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (dir >= 0) {
-        calls.fsync(dir);
-        calls.close(dir);
-    }
+    // And the new name is on the disk too.
+    if (folderSync == FolderSync::Now)
+        syncFolder(folder);
+    return folder;
 }
 
 } // namespace tv

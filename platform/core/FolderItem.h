@@ -115,8 +115,10 @@ private:
 // (safeWriteTemporaryName), which gets the old file's owner and permissions
 // (a new file: newFilePermissions within the umask, else the usual ones) and
 // the type and creator codes when given, is flushed to the disk, and only
-// then takes the target's name; the folder is synced after. A temporary file
-// of that name left by a write that never finished is removed first.
+// then takes the target's name; the folder is synced after, unless the
+// caller syncs it itself (FolderSync::ByCaller, then syncFolder), once for
+// many files. A temporary file of that name left by a write that never
+// finished is removed first.
 //
 // A link at the target's name is followed, and the file it names replaced,
 // unless it belongs to another user and stands in a shared folder (sticky and
@@ -124,8 +126,16 @@ private:
 // temporary file, when the target cannot be opened for writing (it is no
 // regular file, it is read-only, or such a link), when the temporary file
 // cannot be made, and when any step fails.
-void writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType = {},
-    std::string_view macCreator = {}, std::optional<unsigned> newFilePermissions = std::nullopt);
+// Returns the folder the file was written in (a link's target's, if the
+// target was a link).
+enum class FolderSync { Now, ByCaller };
+std::string writeFileSafely(const FolderItem& target, std::string_view bytes, std::string_view macType = {},
+    std::string_view macCreator = {}, std::optional<unsigned> newFilePermissions = std::nullopt,
+    FolderSync folderSync = FolderSync::Now);
+
+// Syncs a folder, so that the names last given in it are on the disk. A
+// folder that cannot be synced is no failure: its files have their names.
+void syncFolder(const std::string& folder);
 
 // The name of the temporary file that writeFileSafely writes for a file of
 // that name: "." + name + ".tvsave", the name cut to fit.

@@ -139,13 +139,13 @@ FolderItem outputTarget(const AppState& app, const FolderItem& source, const std
     return {};
 }
 
-void writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
-                 const std::string& prefCreator)
+std::string writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
+                        const std::string& prefCreator, FolderSync folderSync)
 {
     const std::string type = source.MacType();
     const std::string creator = prefCreator.empty() ? source.MacCreator() : prefCreator;
     // A new output is no more readable than its source.
-    writeFileSafely(target, bytes, type, creator, source.permissionBits());
+    return writeFileSafely(target, bytes, type, creator, source.permissionBits(), folderSync);
 }
 
 } // namespace tv

@@ -43,8 +43,9 @@ FolderItem outputTarget(const AppState& app, const FolderItem& source, const std
 // Writes the bytes to the target through writeFileSafely: the file carries the
 // source's type and the creator (App.prefCreator, else the source's), and a
 // new one the source's permission bits. Raises IOException when the write
-// fails; the old file, if any, stays whole.
-void writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
-                 const std::string& prefCreator);
+// fails; the old file, if any, stays whole. Returns the folder written in,
+// for a caller that syncs it (FolderSync::ByCaller).
+std::string writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,
+                        const std::string& prefCreator, FolderSync folderSync = FolderSync::Now);
 
 } // namespace tv
