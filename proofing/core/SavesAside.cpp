@@ -1,5 +1,7 @@
 #include "proofing/core/SavesAside.h"
 
+#include "platform/core/FolderItem.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -42,7 +44,7 @@ bool SavesAside::touches(const std::string& path) const
 }
 
 void SavesAside::start(const std::string& target, const std::string& source, std::string place, size_t bytes,
-                       std::function<void()> write, const std::function<void()>& wait)
+                       Write write, const std::function<void()>& wait)
 {
     auto save = std::make_shared<Save>();
     save->target = target;
@@ -83,24 +85,49 @@ void SavesAside::start(const std::string& target, const std::string& source, std
 
 void SavesAside::run()
 {
+    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        std::shared_ptr<Save> save;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty())
-                return; // stopping, with nothing left to write
-            save = std::move(queue_.front());
-            queue_.pop_front();
-        }
+        wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty())
+            return; // stopping, with nothing left to write or to sync
+        std::shared_ptr<Save> save = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
         try {
-            save->write();
+            save->folder = save->write();
         } catch (...) {
             save->error = std::current_exception();
         }
         // The text written is not needed any more.
         save->write = nullptr;
-        save->done.store(true, std::memory_order_release);
+        lock.lock();
+        if (save->error || save->folder.empty())
+            save->done.store(true, std::memory_order_release);
+        else
+            unsynced_.push_back(std::move(save));
+        syncWaiting(lock);
+    }
+}
+
+void SavesAside::syncWaiting(std::unique_lock<std::mutex>& lock)
+{
+    // While writes are queued, the thread that takes the next one syncs for
+    // the ones written meanwhile too; the last write of a run syncs for all.
+    while (!syncing_ && !unsynced_.empty() && (queue_.empty() || unsynced_.size() >= threadLimit_)) {
+        syncing_ = true;
+        std::vector<std::shared_ptr<Save>> batch;
+        batch.swap(unsynced_);
+        lock.unlock();
+        std::vector<std::string> folders;
+        for (const std::shared_ptr<Save>& save : batch)
+            if (std::find(folders.begin(), folders.end(), save->folder) == folders.end())
+                folders.push_back(save->folder);
+        for (const std::string& folder : folders)
+            syncFolder(folder);
+        for (const std::shared_ptr<Save>& save : batch)
+            save->done.store(true, std::memory_order_release);
+        lock.lock();
+        syncing_ = false;
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Outputs written on threads of their own while the pass goes on to the next
 // file: one file's flush to the disk overlaps the work on the files after it,
-// and several flushes overlap each other. Saves may end in any order; they
+// several flushes overlap each other, and saves that end together into one
+// folder share the sync that puts their names on the disk. Saves may end in any order; they
 // are collected in the order they were started, so that the first failure is
 // the one reported. A save never overlaps another that touches one of its
 // files, and a file is read only once no save touches it.
@@ -39,9 +40,11 @@ public:
     // Starts `write`, which writes `bytes` to `target` (and may read
     // `source`), once no save touching either file is under way and there is
     // room within the limits; calls `wait` while it waits. `place` names the
-    // save for a failure.
+    // save for a failure. `write` returns the folder it renamed a file into,
+    // to be synced before the save counts as ended, or nothing.
+    using Write = std::function<std::string()>;
     void start(const std::string& target, const std::string& source, std::string place, size_t bytes,
-               std::function<void()> write, const std::function<void()>& wait);
+               Write write, const std::function<void()>& wait);
 
     // Whether a save that writes the file at `path` (by its path, or as the
     // same file under another) has not been collected yet.
@@ -73,12 +76,16 @@ private:
         FileId targetId;
         std::string place;
         size_t bytes = 0;
-        std::function<void()> write;
+        Write write;
+        std::string folder; // to be synced
         std::exception_ptr error;
         std::atomic<bool> done{false};
     };
 
     void run();
+    // Syncs the folders of the saves written and waiting for it, when no
+    // other write is queued or enough of them wait (under mutex_).
+    void syncWaiting(std::unique_lock<std::mutex>& lock);
     std::shared_ptr<Save> takeFirst();
 
     const size_t threadLimit_;
@@ -92,6 +99,9 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::shared_ptr<Save>> queue_;
+    // Written, their folders not synced yet.
+    std::vector<std::shared_ptr<Save>> unsynced_;
+    bool syncing_ = false;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

@@ -513,7 +513,8 @@ void proof::saveTextFile(std::string text)
     saves_->start(
         targetPath, sourcePath, itemPlace_, bytes,
         [targetPath, sourcePath, creator, bytes = std::move(text)] {
-            writeOutput(FolderItem::fromPath(targetPath), FolderItem::fromPath(sourcePath), bytes, creator);
+            return writeOutput(FolderItem::fromPath(targetPath), FolderItem::fromPath(sourcePath), bytes, creator,
+                               FolderSync::ByCaller);
         },
         [] { yieldToOthers(); });
 }

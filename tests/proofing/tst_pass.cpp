@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -155,6 +156,7 @@ private slots:
     void outputsToOneFileKeepTheQueueOrder();
     void lateSaveFailureNamesItsFile();
     void questionsWaitForEarlierSaves();
+    void everyOutputsFolderIsSyncedAfterItsRename();
 
 private:
     void writeDictionary(const std::vector<Rule>& rules, const std::string& name = "test.dict");
@@ -1131,6 +1133,63 @@ void TestPass::questionsWaitForEarlierSaves()
              QString::fromStdString("ファイル: " + inDir_ + "/1.txt\nファイルを読み書きできません。"));
     QVERIFY(view_->marks.empty());
     QVERIFY(!exists(output("2[fixed].txt")));
+}
+
+void TestPass::everyOutputsFolderIsSyncedAfterItsRename()
+{
+    // The outputs' names reach the disk before the pass reports them, though
+    // outputs written together share their folder's sync.
+    struct Journal : FileCalls {
+        std::mutex mutex;
+        std::vector<std::string> lines;
+        Journal() { setFileCalls(this); }
+        ~Journal() override { setFileCalls(nullptr); }
+        void note(std::string line)
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            lines.push_back(std::move(line));
+        }
+        int fsync(int fd) override
+        {
+            char path[4096] = {};
+            const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);
+            struct stat st;
+            if (n > 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+                note("sync " + std::string(path, size_t(n)));
+            return FileCalls::fsync(fd);
+        }
+        int rename(const char* from, const char* to) override
+        {
+            const int done = FileCalls::rename(from, to);
+            note(std::string("rename ") + to);
+            return done;
+        }
+    } journal;
+    app_->isFastProof = true;
+    writeDictionary({{"x", "y", "", ""}});
+    for (int i = 1; i <= 12; ++i)
+        input(std::to_string(i) + ".txt", "x");
+    std::vector<std::string> notices;
+    view_->onNotice = [&](const FakePassView::Notice&) {
+        std::lock_guard<std::mutex> lock(journal.mutex);
+        notices = journal.lines;
+    };
+    app_->prefAlarmType = "dialog";
+    auto pass = run();
+    QCOMPARE(pass->savedCount(), 12);
+    // As the result notice came up: each rename followed by a sync of its folder.
+    QCOMPARE(std::count_if(notices.begin(), notices.end(),
+                           [](const std::string& l) { return l.rfind("rename ", 0) == 0; }),
+             std::ptrdiff_t(12));
+    std::string lastSync;
+    for (auto it = notices.rbegin(); it != notices.rend(); ++it) {
+        if (it->rfind("sync ", 0) == 0 && lastSync.empty())
+            lastSync = it->substr(5);
+        if (it->rfind("rename ", 0) == 0) {
+            QVERIFY2(!lastSync.empty(), it->c_str());
+            QCOMPARE(it->substr(7, it->rfind('/') - 7), lastSync);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPass)

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/core/FileCalls.h"
 #include "proofing/core/SavesAside.h"
 
 using namespace tv;
@@ -26,6 +28,16 @@ namespace {
 void napping()
 {
     std::this_thread::sleep_for(1ms);
+}
+
+// A write that leaves no folder to sync.
+template <typename F>
+SavesAside::Write writing(F f)
+{
+    return [f]() mutable {
+        f();
+        return std::string();
+    };
 }
 
 // What the writes did, in the order they did it.
@@ -53,6 +65,7 @@ private slots:
     void settlingCountsEverySaveWritten();
     void aFileBeingWrittenIsKnown();
     void endingWaitsForEverySave();
+    void aSaveCountsOnceItsFolderIsSynced();
 };
 
 void TestSavesAside::writesToOneFileKeepTheirOrder_data()
@@ -82,8 +95,8 @@ void TestSavesAside::writesToOneFileKeepTheirOrder()
             journal.note("end " + name);
         };
     };
-    saves.start("/out/a", "/in/a", "1", 0, write("1", 80ms), napping);
-    saves.start(secondTarget.toStdString(), secondSource.toStdString(), "2", 0, write("2", 0ms), napping);
+    saves.start("/out/a", "/in/a", "1", 0, writing(write("1", 80ms)), napping);
+    saves.start(secondTarget.toStdString(), secondSource.toStdString(), "2", 0, writing(write("2", 0ms)), napping);
     QCOMPARE(saves.settle(napping, nullptr), 2);
     const auto at = [&](const std::string& line) {
         return std::find(journal.lines.begin(), journal.lines.end(), line) - journal.lines.begin();
@@ -112,14 +125,14 @@ void TestSavesAside::noMoreUnderWayThanTheLimit()
     std::atomic<int> underWay{0}, seenMost{0};
     SavesAside saves(8, size_t(inFlight), size_t(inFlightBytes));
     for (int i = 0; i < 12; ++i) {
-        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", size_t(bytes), [&] {
+        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", size_t(bytes), writing([&] {
             const int now = ++underWay;
             int seen = seenMost.load();
             while (now > seen && !seenMost.compare_exchange_weak(seen, now)) {
             }
             std::this_thread::sleep_for(5ms);
             --underWay;
-        }, napping);
+        }), napping);
         QVERIFY(underWay.load() <= most);
     }
     QCOMPARE(saves.settle(napping, nullptr), 12);
@@ -132,12 +145,12 @@ void TestSavesAside::failuresComeBackInTheirTurn()
     // The second save fails late, the third succeeds at once: nothing after
     // the failure is counted before the failure has been reported.
     SavesAside saves(4, 8);
-    saves.start("/out/1", "/in/1", "one", 0, [] {}, napping);
-    saves.start("/out/2", "/in/2", "two", 0, [] {
+    saves.start("/out/1", "/in/1", "one", 0, writing([] {}), napping);
+    saves.start("/out/2", "/in/2", "two", 0, writing([] {
         std::this_thread::sleep_for(50ms);
         throw std::runtime_error("disk full");
-    }, napping);
-    saves.start("/out/3", "/in/3", "three", 0, [] {}, napping);
+    }), napping);
+    saves.start("/out/3", "/in/3", "three", 0, writing([] {}), napping);
     std::this_thread::sleep_for(10ms);
     SavesAside::Failure failure;
     QCOMPARE(saves.collect(failure), 1); // the first; the second is under way
@@ -158,10 +171,10 @@ void TestSavesAside::settlingCountsEverySaveWritten()
 {
     SavesAside saves(2, 4);
     for (int i = 0; i < 6; ++i)
-        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, [i] {
+        saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, writing([i] {
             if (i % 2)
                 throw std::runtime_error("failed");
-        }, napping);
+        }), napping);
     QCOMPARE(saves.settle(napping, nullptr), 3);
     QVERIFY(saves.empty());
 }
@@ -183,8 +196,8 @@ void TestSavesAside::aFileBeingWrittenIsKnown()
             std::this_thread::sleep_for(1ms);
     };
     // One save replaces a file that is there, one writes a new file.
-    saves.start(root + "/old.txt", root + "/in.txt", "", 0, held, napping);
-    saves.start(root + "/new.txt", root + "/in.txt", "", 0, held, napping);
+    saves.start(root + "/old.txt", root + "/in.txt", "", 0, writing(held), napping);
+    saves.start(root + "/new.txt", root + "/in.txt", "", 0, writing(held), napping);
     const struct {
         const char* name;
         bool touched;
@@ -210,12 +223,61 @@ void TestSavesAside::endingWaitsForEverySave()
     {
         SavesAside saves(1, 8);
         for (int i = 0; i < 5; ++i)
-            saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, [&] {
+            saves.start("/out/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, writing([&] {
                 std::this_thread::sleep_for(5ms);
                 ++written;
-            }, napping);
+            }), napping);
     }
     QCOMPARE(written.load(), 5);
+}
+
+void TestSavesAside::aSaveCountsOnceItsFolderIsSynced()
+{
+    // Saves into one folder that end together share a sync of it; none
+    // counts as written before a sync that began after its write.
+    struct HeldSyncs : FileCalls {
+        std::mutex mutex;
+        std::vector<std::string> journal;
+        std::atomic<bool> release{false};
+        HeldSyncs() { setFileCalls(this); }
+        ~HeldSyncs() override { setFileCalls(nullptr); }
+        int fsync(int fd) override
+        {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                journal.push_back("sync");
+            }
+            while (!release)
+                std::this_thread::sleep_for(1ms);
+            return FileCalls::fsync(fd);
+        }
+    } disk;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string folder = dir.path().toStdString();
+    SavesAside saves(4, 8);
+    for (int i = 0; i < 8; ++i)
+        saves.start(folder + "/" + std::to_string(i), "/in/" + std::to_string(i), "", 0, [&, i] {
+            std::this_thread::sleep_for(20ms);
+            std::lock_guard<std::mutex> lock(disk.mutex);
+            disk.journal.push_back("written " + std::to_string(i));
+            return folder;
+        }, napping);
+    // Every write has ended; the syncs are held.
+    for (int tries = 0; tries < 2000; ++tries) {
+        std::lock_guard<std::mutex> lock(disk.mutex);
+        if (std::count_if(disk.journal.begin(), disk.journal.end(),
+                          [](const std::string& line) { return line.rfind("written", 0) == 0; }) == 8)
+            break;
+        std::this_thread::sleep_for(1ms);
+    }
+    SavesAside::Failure failure;
+    QCOMPARE(saves.collect(failure), 0);
+    disk.release = true;
+    QCOMPARE(saves.settle(napping, nullptr), 8);
+    const auto syncs = std::count(disk.journal.begin(), disk.journal.end(), std::string("sync"));
+    QVERIFY2(syncs >= 1 && syncs <= 4, qPrintable(QString::number(syncs)));
+    QCOMPARE(disk.journal.back(), std::string("sync"));
 }
 
 QTEST_GUILESS_MAIN(TestSavesAside)
