@@ -93,9 +93,12 @@ class TestWorkspaceWindow : public QObject {
 private:
     std::unique_ptr<StartedShell> s;
 
-    // The new window comes to the front, where its menu commands reach it.
+    // The new window comes to the front, where its menu commands reach it,
+    // once a pass its opening started has ended: until then the pass's own
+    // window may come and go in front of it.
     workSpace& front(Window& w)
     {
+        [&] { QVERIFY(test::waitFor([this] { return !s->app->isWorking; })); }();
         w.widget()->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(w.widget())); }();
         return static_cast<workSpace&>(w);
