@@ -85,6 +85,8 @@ private slots:
     void foldingCoversThePlainSearch();
     void foldingKeepsCharactersOneForOne();
     void counterCountsEveryOccurrence();
+    void counterCountsAsASearchDoes_data();
+    void counterCountsAsASearchDoes();
     void skippedOnlyWithoutFactors();
     void neverSkipsAMatch();
     void countsStayExactThroughEdits();
@@ -282,6 +284,49 @@ void TestRuleFilter::counterCountsEveryOccurrence()
     counter.count("aa", counts, -1);
     QCOMPARE(counts, (std::vector<int64_t>{1, 1, 1, 1, 2, 0}));
     QCOMPARE(counter.longest(), size_t(6));
+}
+
+// The counter finds what a search for each literal in turn finds, for a
+// small set and for one whose automaton has well over 65,535 states.
+void TestRuleFilter::counterCountsAsASearchDoes_data()
+{
+    QTest::addColumn<int>("literals");
+    QTest::addColumn<int>("longest");
+    QTest::newRow("small set") << 200 << 12;
+    QTest::newRow("large set") << 6000 << 40;
+}
+
+void TestRuleFilter::counterCountsAsASearchDoes()
+{
+    QFETCH(int, literals);
+    QFETCH(int, longest);
+    std::mt19937 random(11);
+    const std::vector<std::string> letters = {"a", "b", "c", "の", "\r"};
+    auto word = [&](int len) {
+        std::string w;
+        for (int k = 0; k < len; ++k)
+            w += letters[random() % letters.size()];
+        return w;
+    };
+    std::vector<std::string> set;
+    for (int i = 0; i < literals; ++i)
+        set.push_back(word(1 + int(random() % unsigned(longest))));
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+    const LiteralCounter counter(set);
+    const std::string text = word(6000);
+    std::vector<int64_t> counts(set.size(), 0);
+    int32_t state = 0;
+    // In two pieces, the second going on from where the first ended.
+    counter.count(std::string_view(text).substr(0, 2501), counts, 1, state);
+    counter.count(std::string_view(text).substr(2501), counts, 1, state);
+    for (size_t i = 0; i < set.size(); ++i) {
+        int64_t expected = 0;
+        for (size_t at = text.find(set[i]); at != std::string::npos; at = text.find(set[i], at + 1))
+            ++expected;
+        if (counts[i] != expected)
+            QFAIL(qPrintable(QStringLiteral("literal %1: %2 against %3").arg(i).arg(counts[i]).arg(expected)));
+    }
 }
 
 void TestRuleFilter::skippedOnlyWithoutFactors()
