@@ -77,6 +77,14 @@ std::string withLineEnds(std::string_view text, std::string_view end)
 // A disk on which the flush of a file whose name holds `slow` takes its
 // time, and the rename onto a name holding `failing` fails: the saves of a
 // pass are still under way, or fail late, while it goes on.
+// The path of the file an open descriptor stands for.
+std::string pathOf(int fd)
+{
+    char path[4096] = {};
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);
+    return n > 0 ? std::string(path, size_t(n)) : std::string();
+}
+
 class SlowDisk : public FileCalls {
 public:
     std::string slow, failing;
@@ -86,10 +94,7 @@ public:
 
     int fsync(int fd) override
     {
-        char path[4096] = {};
-        const std::string link = "/proc/self/fd/" + std::to_string(fd);
-        const ssize_t n = ::readlink(link.c_str(), path, sizeof path - 1);
-        if (!slow.empty() && n > 0 && std::string(path, size_t(n)).find(slow) != std::string::npos)
+        if (!slow.empty() && pathOf(fd).find(slow) != std::string::npos)
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
         return FileCalls::fsync(fd);
     }
@@ -1151,11 +1156,9 @@ void TestPass::everyOutputsFolderIsSyncedAfterItsRename()
         }
         int fsync(int fd) override
         {
-            char path[4096] = {};
-            const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);
             struct stat st;
-            if (n > 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-                note("sync " + std::string(path, size_t(n)));
+            if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+                note("sync " + pathOf(fd));
             return FileCalls::fsync(fd);
         }
         int rename(const char* from, const char* to) override
