@@ -116,9 +116,9 @@ private:
     // Outputs being written while the pass goes on.
     std::unique_ptr<SavesAside> saves_;
     int64_t rulesApplied_ = 0;
+    int64_t rulesSearched_ = 0;
     // Rules whose pattern (if any) has compiled in this pass.
     std::vector<bool> compiledOnce_;
-    int64_t rulesSearched_ = 0;
     // Set up by each regular-expression rule before it is applied (options
     // and pattern). The pass replaces through replaceAllIn and its own edit
     // cursor, never through Replace, so no pass-wide option is set.
