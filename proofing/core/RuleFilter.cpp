@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <new>
 #include <deque>
 #include <iterator>
@@ -23,6 +26,9 @@ namespace {
 constexpr uint32_t kKelvin = 0x212A;
 // About how much of a text is read between two calls of `between`.
 constexpr size_t kScanPiece = size_t(1) << 20;
+// Texts from this size up are counted on several threads at once.
+constexpr size_t kParallelScanBytes = size_t(256) << 10;
+constexpr size_t kScanThreads = 4;
 constexpr uint32_t kLongS = 0x017F;
 
 // The folded form of a letter filterFoldClass calls Folded; other code points
@@ -43,6 +49,15 @@ uint32_t foldLetter(uint32_t cp)
 inline bool continuation(unsigned char b)
 {
     return (b & 0xC0) == 0x80;
+}
+
+// The start of the character `margin` bytes or a little more before `at`.
+size_t charStartBefore(std::string_view text, size_t at, size_t margin)
+{
+    at = at > margin ? at - margin : 0;
+    while (at > 0 && continuation(static_cast<unsigned char>(text[at])))
+        --at;
+    return at;
 }
 
 // Decodes valid UTF-8 at i and moves past it.
@@ -1140,12 +1155,21 @@ struct LiteralCounter::Automaton {
         capacity = grown;
     }
 
+    // Threads that count pieces of one text at once fill the table as they
+    // go; every thread would write the same value to a slot.
+    int32_t known(int32_t s, size_t c) const
+    {
+        return std::atomic_ref<int32_t>(next[static_cast<size_t>(s) * classes + c]).load(std::memory_order_relaxed);
+    }
     int32_t step(int32_t s, size_t c)
     {
-        int32_t& slot = next[static_cast<size_t>(s) * classes + c];
-        if (slot == 0)
-            slot = (s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c)) + 1;
-        return slot - 1;
+        std::atomic_ref<int32_t> slot(next[static_cast<size_t>(s) * classes + c]);
+        int32_t value = slot.load(std::memory_order_relaxed);
+        if (value == 0) {
+            value = (s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c)) + 1;
+            slot.store(value, std::memory_order_relaxed);
+        }
+        return value - 1;
     }
 };
 
@@ -1224,10 +1248,9 @@ int32_t runAutomaton(Automaton& a, std::string_view text, int32_t s, Hit&& hit)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    const size_t k = a.classes;
     for (size_t i = 0; i < n; ++i) {
         const size_t c = a.byteClass[p[i]];
-        const int32_t known = a.next[static_cast<size_t>(s) * k + c];
+        const int32_t known = a.known(s, c);
         s = known ? known - 1 : a.step(s, c);
         if (!a.reports[static_cast<size_t>(s)])
             continue;
@@ -1239,6 +1262,13 @@ int32_t runAutomaton(Automaton& a, std::string_view text, int32_t s, Hit&& hit)
 }
 
 } // namespace
+
+int32_t LiteralCounter::advance(std::string_view piece, int32_t state) const
+{
+    if (size_ == 0)
+        return state;
+    return runAutomaton(*automaton_, piece, state, [](int32_t, size_t) {});
+}
 
 void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
                            int32_t& state) const
@@ -1319,26 +1349,70 @@ size_t RuleFilter::filteredRules() const
 
 void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
 {
-    std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
-    std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
     textSize_ = text.size();
     changes_.clear();
     found_.clear();
-    int32_t exactState = 0, foldedState = 0;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = std::min(text.size(), at + kScanPiece);
-        while (end < text.size() && continuation(static_cast<unsigned char>(text[end])))
-            ++end;
-        const std::string_view piece = text.substr(at, end - at);
+    // A long text is counted in parts on threads of their own while the
+    // caller goes on with `between`. Each part counts the occurrences that end
+    // in it, its automaton first brought to where the text before it leaves
+    // it by reading as much of that text as a factor can reach back.
+    const size_t n = text.size();
+    const size_t parts = n < kParallelScanBytes ? 1 : kScanThreads;
+    std::vector<size_t> bounds{0};
+    for (size_t k = 1; k < parts; ++k) {
+        size_t at = n / parts * k;
+        while (at < n && continuation(static_cast<unsigned char>(text[at])))
+            ++at;
+        bounds.push_back(at);
+    }
+    bounds.push_back(n);
+    struct Part {
+        std::vector<int64_t> exact, folded;
+        std::vector<LiteralCounter::Occurrence> found;
+    };
+    auto countPart = [&](size_t k, Part& out) {
+        const size_t from = bounds[k];
+        const std::string_view piece = text.substr(from, bounds[k + 1] - from);
+        out.exact.assign(exact_.counts.size(), 0);
+        const size_t exactFrom = charStartBefore(text, from, exact_.margin);
+        int32_t state = exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0);
         if (tracking_)
-            exact_.counter->count(piece, exact_.counts, 1, exactState, tracked_, at, found_);
+            exact_.counter->count(piece, out.exact, 1, state, tracked_, from, out.found);
         else
-            exact_.counter->count(piece, exact_.counts, 1, exactState);
-        if (folded_.counter->size() > 0)
-            folded_.counter->count(filterFold(piece), folded_.counts, 1, foldedState);
-        at = end;
-        if (at < text.size() && between)
-            between();
+            exact_.counter->count(piece, out.exact, 1, state);
+        out.folded.assign(folded_.counts.size(), 0);
+        if (folded_.counter->size() > 0) {
+            const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
+            state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
+            folded_.counter->count(filterFold(piece), out.folded, 1, state);
+        }
+    };
+    std::vector<Part> results(parts);
+    if (parts == 1) {
+        countPart(0, results[0]);
+    } else {
+        // Declared after what the threads use: leaving early waits for them.
+        std::vector<std::future<void>> running;
+        for (size_t k = 0; k < parts; ++k)
+            running.push_back(std::async(std::launch::async, countPart, k, std::ref(results[k])));
+        for (std::future<void>& part : running) {
+            if (between) {
+                while (part.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                    between();
+            }
+            part.get();
+        }
+    }
+    exact_.counts = std::move(results[0].exact);
+    folded_.counts = std::move(results[0].folded);
+    found_ = std::move(results[0].found);
+    for (size_t k = 1; k < parts; ++k) {
+        for (size_t f = 0; f < exact_.counts.size(); ++f)
+            exact_.counts[f] += results[k].exact[f];
+        for (size_t f = 0; f < folded_.counts.size(); ++f)
+            folded_.counts[f] += results[k].folded[f];
+        // Parts in text order keep each factor's places in order.
+        found_.insert(found_.end(), results[k].found.begin(), results[k].found.end());
     }
     if (!tracking_)
         return;
@@ -1385,12 +1459,6 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
     Side& side = folded ? folded_ : exact_;
     const size_t margin = side.margin;
     const size_t n = text.size();
-    auto back = [&](size_t at) {
-        at = at > margin ? at - margin : 0;
-        while (at > 0 && continuation(static_cast<unsigned char>(text[at])))
-            --at;
-        return at;
-    };
     auto ahead = [&](size_t at) {
         at = std::min(n, at + margin);
         while (at < n && continuation(static_cast<unsigned char>(text[at])))
@@ -1417,7 +1485,7 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
         change = &changes_.back();
     }
     while (k < spans.size()) {
-        const size_t from = back(spans[k].start);
+        const size_t from = charStartBefore(text, spans[k].start, margin);
         size_t last = k;
         while (last + 1 < spans.size() && spans[last + 1].start < spans[last].end + 2 * margin + 8)
             ++last;

@@ -77,6 +77,8 @@ public:
     // piece (pieces handed over one after another: base grows with them).
     void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
                const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const;
+    // Runs the automaton over a piece without counting: the state it ends in.
+    int32_t advance(std::string_view piece, int32_t state) const;
     size_t length(size_t literal) const { return lengths_[literal]; }
     size_t size() const { return size_; }
     size_t longest() const { return longest_; }

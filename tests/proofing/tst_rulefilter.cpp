@@ -95,6 +95,7 @@ private slots:
     void longestMatch();
     void startsSpansFindWhatTheWholeSearchFinds();
     void startSpansFollowEdits();
+    void aLongTextCountsAsOneCountedInOnePiece();
 };
 
 void TestRuleFilter::factors_data()
@@ -633,6 +634,67 @@ void TestRuleFilter::startSpansFollowEdits()
         }
     }
     QVERIFY(compared > 1000);
+}
+
+// A long text is counted in parts at once. Its counts and places are those of
+// the same text counted in one piece (inserted by an edit), however its parts
+// fall: occurrences across every byte offset of a seven-byte factor and of a
+// caseless one of LONG S and KELVIN SIGNs, and four-byte characters. Taking every
+// occurrence out, then putting one back, shows a count off by any number.
+void TestRuleFilter::aLongTextCountsAsOneCountedInOnePiece()
+{
+    const std::vector<PassRule> rules = {plainRule("abcdefg", true), plainRule("skk", false),
+                                         regexRule("設定(?:する|した)", true), plainRule("😀x", true),
+                                         plainRule("zz", true)};
+    const std::string plants[] = {"SKk", "設定する", "😀x"};
+    for (int shift = 0; shift < 7; ++shift) {
+        std::string text(static_cast<size_t>(shift), 'y');
+        for (int k = 0; text.size() < 400000; ++k) {
+            text += k % 2 ? "abcdefg" : "\u017F\u212A\u212A";
+            if (k % 37 == 0)
+                text += plants[static_cast<size_t>(k / 37) % 3];
+        }
+        RuleFilter parts(rules);
+        parts.scan(text);
+        RuleFilter whole(rules);
+        std::string marker = "Q";
+        whole.scan(marker);
+        TextEdits inserted;
+        inserted.add(0, text.size(), marker);
+        whole.update(text, inserted);
+        auto same = [&](const char* when) {
+            for (size_t i = 0; i < rules.size(); ++i) {
+                const QString where = QStringLiteral("shift %1, rule %2, %3").arg(shift).arg(i).arg(when);
+                QVERIFY2(parts.mayMatch(i) == whole.mayMatch(i), qPrintable(where));
+                const std::vector<RegEx::StartSpan>* a = parts.startSpans(i);
+                const std::vector<RegEx::StartSpan>* b = whole.startSpans(i);
+                QVERIFY2((a != nullptr) == (b != nullptr), qPrintable(where));
+                if (!a)
+                    continue;
+                QVERIFY2(a->size() == b->size(), qPrintable(where));
+                for (size_t k = 0; k < a->size(); ++k)
+                    QVERIFY2((*a)[k].first == (*b)[k].first && (*a)[k].last == (*b)[k].last, qPrintable(where));
+            }
+        };
+        same("as scanned");
+        QVERIFY(parts.mayMatch(0) && parts.mayMatch(1) && parts.mayMatch(2) && parts.mayMatch(3));
+        QVERIFY(!parts.mayMatch(4));
+        for (const auto& [search, caseSensitive] : {std::pair<std::string, bool>{"abcdefg", true}, {"skk", false},
+                                                    {"設定する", true}, {"😀x", true}}) {
+            TextEdits edits;
+            replaceAllText(text, search, "", caseSensitive, &edits);
+            parts.update(text, edits);
+            whole.update(text, edits);
+            same(("without " + search).c_str());
+            edits.clear();
+            text.insert(0, search);
+            edits.add(0, search.size(), "");
+            parts.update(text, edits);
+            whole.update(text, edits);
+            same(("with " + search + " again").c_str());
+        }
+        QVERIFY(parts.mayMatch(0) && parts.mayMatch(1) && parts.mayMatch(2) && parts.mayMatch(3));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestRuleFilter)
