@@ -1241,6 +1241,17 @@ void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, 
 
 namespace {
 
+// Calls hit(literal) for every literal that ends where state s stands.
+template <typename Automaton, typename Hit>
+inline void literalsEndingAt(const Automaton& a, int32_t s, Hit&& hit)
+{
+    if (!a.reports[static_cast<size_t>(s)])
+        return;
+    for (int32_t r = a.literal[static_cast<size_t>(s)] >= 0 ? s : a.dictLink[static_cast<size_t>(s)]; r >= 0;
+         r = a.dictLink[static_cast<size_t>(r)])
+        hit(a.literal[static_cast<size_t>(r)]);
+}
+
 // Runs the automaton over a piece, calling hit(literal, offset of the byte it
 // ends at) for every occurrence.
 template <typename Automaton, typename Hit>
@@ -1252,11 +1263,7 @@ int32_t runAutomaton(Automaton& a, std::string_view text, int32_t s, Hit&& hit)
         const size_t c = a.byteClass[p[i]];
         const int32_t known = a.known(s, c);
         s = known ? known - 1 : a.step(s, c);
-        if (!a.reports[static_cast<size_t>(s)])
-            continue;
-        for (int32_t r = a.literal[static_cast<size_t>(s)] >= 0 ? s : a.dictLink[static_cast<size_t>(s)]; r >= 0;
-             r = a.dictLink[static_cast<size_t>(r)])
-            hit(a.literal[static_cast<size_t>(r)], i);
+        literalsEndingAt(a, s, [&](int32_t literal) { hit(literal, i); });
     }
     return s;
 }
@@ -1291,6 +1298,36 @@ void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, 
         if (wanted[l])
             found.push_back({literal, base + end + 1 - lengths_[l]});
     });
+}
+
+size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int32_t& now,
+                                       std::vector<int64_t>& counts, const std::vector<uint8_t>* wanted, size_t base,
+                                       std::vector<Occurrence>* found) const
+{
+    if (size_ == 0)
+        return 0;
+    Automaton& a = *automaton_;
+    const auto* p = reinterpret_cast<const unsigned char*>(tail.data());
+    for (size_t i = 0; i < tail.size(); ++i) {
+        if (was == now)
+            return i;
+        const size_t c = a.byteClass[p[i]];
+        int32_t known = a.known(was, c);
+        was = known ? known - 1 : a.step(was, c);
+        known = a.known(now, c);
+        now = known ? known - 1 : a.step(now, c);
+        if (was == now)
+            return i;
+        literalsEndingAt(a, was, [&](int32_t literal) { --counts[static_cast<size_t>(literal)]; });
+        literalsEndingAt(a, now, [&](int32_t literal) {
+            const auto l = static_cast<size_t>(literal);
+            ++counts[l];
+            if (found && (*wanted)[l])
+                found->push_back({literal, base + i + 1 - lengths_[l]});
+        });
+    }
+    // An empty tail between states that already agree.
+    return was == now ? 0 : std::string_view::npos;
 }
 
 // ---------------------------------------------------------------------------
@@ -1457,6 +1494,7 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
                             const std::function<void()>& between)
 {
     Side& side = folded ? folded_ : exact_;
+    const LiteralCounter& counter = *side.counter;
     const size_t margin = side.margin;
     const size_t n = text.size();
     auto ahead = [&](size_t at) {
@@ -1465,49 +1503,80 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
             ++at;
         return at;
     };
-    auto count = [&](std::string_view piece, int64_t sign) {
-        if (folded)
-            side.counter->count(filterFold(piece), side.counts, sign);
-        else
-            side.counter->count(piece, side.counts, sign);
+    std::string foldedPiece;
+    auto form = [&](std::string_view piece) -> std::string_view {
+        if (!folded)
+            return piece;
+        foldedPiece = filterFold(piece);
+        return foldedPiece;
     };
-    // Edits closer than two margins are one piece: the text between them is
-    // part of both the old and the new window.
-    std::string before;
-    size_t done = 0;
-    const auto& spans = edits.spans;
-    size_t k = 0;
-    // How much longer the text before the piece has grown.
-    std::ptrdiff_t grown = 0;
     Change* change = nullptr;
     if (tracking_ && !folded) {
         changes_.emplace_back();
         change = &changes_.back();
     }
+    std::vector<LiteralCounter::Occurrence>* found = change ? &change->found : nullptr;
+    const std::vector<uint8_t>* wanted = change ? &tracked_ : nullptr;
+    const auto& spans = edits.spans;
+    // The old text of a group of edits, from its first edit to the end of its last.
+    std::string removed;
+    size_t done = 0;
+    size_t k = 0;
+    // How much longer the text before the piece has grown.
+    std::ptrdiff_t grown = 0;
     while (k < spans.size()) {
-        const size_t from = charStartBefore(text, spans[k].start, margin);
+        // Edits closer than two margins are one group: what one reads
+        // around it reaches into the other.
         size_t last = k;
         while (last + 1 < spans.size() && spans[last + 1].start < spans[last].end + 2 * margin + 8)
             ++last;
-        const size_t to = ahead(spans[last].end);
-        before.assign(text, from, spans[k].start - from);
+        const size_t from = charStartBefore(text, spans[k].start, margin);
+        const size_t groupStart = spans[k].start;
+        const size_t groupEnd = spans[last].end;
+        // Up to the first edit the old and the new text are one: read once,
+        // to the state both are in there.
+        int32_t now = 0;
+        const std::string_view before = text.substr(from, groupStart - from);
+        if (found)
+            counter.count(before, side.counts, 0, now, *wanted, from, *found);
+        else
+            now = counter.advance(form(before), 0);
+        int32_t was = now;
+        removed.clear();
         for (size_t j = k; j <= last; ++j) {
-            before += edits.removedOf(spans[j]);
-            const size_t gapEnd = j < last ? spans[j + 1].start : to;
-            before.append(text, spans[j].end, gapEnd - spans[j].end);
+            removed += edits.removedOf(spans[j]);
+            if (j < last)
+                removed.append(text, spans[j].end, spans[j + 1].start - spans[j].end);
         }
-        count(before, -1);
+        counter.count(form(removed), side.counts, -1, was);
+        const std::string_view inserted = text.substr(groupStart, groupEnd - groupStart);
+        if (found)
+            counter.count(inserted, side.counts, 1, now, *wanted, groupStart, *found);
+        else
+            counter.count(form(inserted), side.counts, 1, now);
+        // After the last edit both read the same text, and differ only until
+        // their states meet, within a factor's length.
+        size_t to = groupEnd;
+        while (to < n) {
+            const size_t windowEnd = ahead(to);
+            const size_t read = counter.countWhileApart(form(text.substr(to, windowEnd - to)), was, now,
+                                                        side.counts, wanted, to, found);
+            if (read != std::string_view::npos) {
+                // Folded text is not read in the text's own bytes: the
+                // window's end stands for where they met.
+                to = folded ? windowEnd : to + read;
+                break;
+            }
+            to = windowEnd;
+        }
         if (change) {
+            const size_t oldLength = (groupStart - from) + removed.size() + (to - groupEnd);
             const auto oldFrom = static_cast<size_t>(static_cast<std::ptrdiff_t>(from) - grown);
-            change->pieces.push_back({oldFrom, oldFrom + before.size(), from, to});
-            int32_t state = 0;
-            side.counter->count(text.substr(from, to - from), side.counts, 1, state, tracked_, from, change->found);
-            grown = static_cast<std::ptrdiff_t>(to) - static_cast<std::ptrdiff_t>(oldFrom + before.size());
-        } else {
-            count(text.substr(from, to - from), 1);
+            change->pieces.push_back({oldFrom, oldFrom + oldLength, from, to});
+            grown = static_cast<std::ptrdiff_t>(to) - static_cast<std::ptrdiff_t>(oldFrom + oldLength);
         }
         k = last + 1;
-        done += before.size() + (to - from);
+        done += (to - from) + removed.size();
         if (done >= kScanPiece && k < spans.size() && between) {
             done = 0;
             between();

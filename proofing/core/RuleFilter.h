@@ -77,6 +77,14 @@ public:
     // piece (pieces handed over one after another: base grows with them).
     void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
                const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const;
+    // Reads the same tail after two texts that left the automaton in the
+    // states `was` and `now`, subtracting the occurrences read from `was` and
+    // adding those from `now` (and appending those of the literals marked in
+    // `wanted` to `found`, at `base` plus their offset), until the two states
+    // meet: from there on both read alike. Returns how many bytes were read
+    // before they met, or npos when they have not met by the tail's end.
+    size_t countWhileApart(std::string_view tail, int32_t& was, int32_t& now, std::vector<int64_t>& counts,
+                           const std::vector<uint8_t>* wanted, size_t base, std::vector<Occurrence>* found) const;
     // Runs the automaton over a piece without counting: the state it ends in.
     int32_t advance(std::string_view piece, int32_t state) const;
     size_t length(size_t literal) const { return lengths_[literal]; }
