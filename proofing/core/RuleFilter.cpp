@@ -1333,6 +1333,23 @@ size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int3
 // ---------------------------------------------------------------------------
 // RuleFilter
 
+namespace {
+
+// A match that holds a factor holds its first characters too, so a factor is
+// counted by those alone: rarely less telling, and what is read around each
+// edit reaches back only as far as the longest of them.
+constexpr size_t kFactorHeadChars = 8;
+
+std::string factorHead(const std::string& factor)
+{
+    size_t end = 0;
+    for (size_t chars = 0; end < factor.size() && chars < kFactorHeadChars; ++chars)
+        decodeAt(factor, end);
+    return factor.substr(0, end);
+}
+
+} // namespace
+
 RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
 {
     std::map<std::string, int32_t> exactIds, foldedIds;
@@ -1342,17 +1359,24 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     for (size_t r = 0; r < rules.size(); ++r) {
         const RuleFactors f = ruleFactors(rules[r]);
         ruleMaxBytes_[r] = f.maxBytes;
+        std::vector<int32_t>& ids = ruleFactors_[r];
+        auto add = [&ids](int32_t id) {
+            if (std::find(ids.begin(), ids.end(), id) == ids.end())
+                ids.push_back(id);
+        };
         for (const std::string& s : f.exact) {
-            auto [it, added] = exactIds.try_emplace(s, static_cast<int32_t>(exact.size()));
+            const std::string head = factorHead(s);
+            auto [it, added] = exactIds.try_emplace(head, static_cast<int32_t>(exact.size()));
             if (added)
-                exact.push_back(s);
-            ruleFactors_[r].push_back(it->second);
+                exact.push_back(head);
+            add(it->second);
         }
         for (const std::string& s : f.folded) {
-            auto [it, added] = foldedIds.try_emplace(s, static_cast<int32_t>(folded.size()));
+            const std::string head = factorHead(s);
+            auto [it, added] = foldedIds.try_emplace(head, static_cast<int32_t>(folded.size()));
             if (added)
-                folded.push_back(s);
-            ruleFactors_[r].push_back(~it->second);
+                folded.push_back(head);
+            add(~it->second);
         }
     }
     exact_.counter = std::make_unique<LiteralCounter>(exact);

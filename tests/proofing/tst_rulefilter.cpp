@@ -95,6 +95,7 @@ private slots:
     void longestMatch();
     void startsSpansFindWhatTheWholeSearchFinds();
     void startSpansFollowEdits();
+    void longFactorsHoldTheirMatches();
     void aLongTextCountsAsOneCountedInOnePiece();
 };
 
@@ -634,6 +635,46 @@ void TestRuleFilter::startSpansFollowEdits()
         }
     }
     QVERIFY(compared > 1000);
+}
+
+// Factors far longer than a few characters: their rules are searched
+// wherever a match may be, before and after edits that complete a match at
+// its far end, and searches held to their spans find every match.
+void TestRuleFilter::longFactorsHoldTheirMatches()
+{
+    const std::vector<PassRule> rules = {plainRule("ファイルシステムのマウントポイント", true),
+                                         regexRule("ファイルシステムの(?:マウント|アンマウント)を行う", true),
+                                         plainRule("keyboard-layout-switching", false),
+                                         regexRule("(?<=。)ファイルシステムのマウン.", true)};
+    std::string text = "。ファイルシステムのマウントポイントQ。ファイルシステムのアンマウントを行Q"
+                       "KEYBOARD-LAYOUT-SWITCHINZ。ファイルシステムの設定";
+    RuleFilter filter(rules);
+    filter.scan(text);
+    auto holds = [&](const char* when) {
+        RuleFilter fresh(rules);
+        fresh.scan(text);
+        for (size_t i = 0; i < rules.size(); ++i) {
+            RegEx engine;
+            prepareEngine(engine, rules[i]);
+            const bool matches = engine.Search(text, 0).has_value();
+            QVERIFY2(!matches || (filter.mayMatch(i) && fresh.mayMatch(i)),
+                     qPrintable(QStringLiteral("rule %1 %2").arg(i).arg(when)));
+            if (const std::vector<RegEx::StartSpan>* spans = filter.startSpans(i)) {
+                const std::vector<RegEx::StartSpan> copy = *spans;
+                const std::string differs = restrictedDiffers(rules[i], copy, text);
+                QVERIFY2(differs.empty(), differs.c_str());
+            }
+        }
+    };
+    holds("as scanned");
+    const std::pair<std::string, std::string> completions[] = {{"Q", "う"}, {"Z", "G"}};
+    for (const auto& [marker, last] : completions) {
+        TextEdits edits;
+        replaceAllText(text, marker, last, true, &edits);
+        filter.update(text, edits);
+        holds(last.c_str());
+    }
+    QVERIFY(filter.mayMatch(0) && filter.mayMatch(1) && filter.mayMatch(2) && filter.mayMatch(3));
 }
 
 // A long text is counted in parts at once. Its counts and places are those of
