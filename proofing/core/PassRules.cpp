@@ -44,12 +44,18 @@ std::vector<PassRule> prepareRules(const PassRuleList& list)
     return rules;
 }
 
+RegExOptions engineOptions(const PassRule& rule, RegExOptions options)
+{
+    options.CaseSensitive = rule.caseSensitive;
+    options.Greedy = rule.greedy;
+    options.DotMatchAll = rule.dotAll;
+    options.MatchEmpty = rule.matchEmpty;
+    return options;
+}
+
 void prepareEngine(RegEx& engine, const PassRule& rule)
 {
-    engine.Options.CaseSensitive = rule.caseSensitive;
-    engine.Options.Greedy = rule.greedy;
-    engine.Options.DotMatchAll = rule.dotAll;
-    engine.Options.MatchEmpty = rule.matchEmpty;
+    engine.Options = engineOptions(rule, engine.Options);
     engine.SearchPattern = rule.search;
 }
 

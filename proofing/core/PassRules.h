@@ -3,6 +3,7 @@
 // option flags read, and the fast path that applies a rule to a whole text in
 // one step.
 
+#include "proofing/core/RegEx.h"
 #include "proofing/core/RuleLoading.h"
 #include "proofing/core/TextEdits.h"
 
@@ -12,7 +13,6 @@
 
 namespace tv {
 
-class RegEx;
 
 // proof.grepStrConv: every occurrence of the pair (found ignoring case)
 // becomes the character, then every backslash followed by the character
@@ -45,6 +45,9 @@ struct PassRule {
 // same rules.
 std::vector<PassRule> prepareRules(const PassRuleList& list);
 
+// `options` with a regular-expression rule's case, greed, dot and empty
+// matches.
+RegExOptions engineOptions(const PassRule& rule, RegExOptions options = {});
 // Sets the pass's engine up for a regular-expression rule: case, greed, dot
 // and empty matches, then the pattern. Done once each time the rule is
 // applied to a text; nothing else changes the engine until the next rule.

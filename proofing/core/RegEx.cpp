@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <future>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/core/Errors.h"
@@ -568,6 +571,139 @@ constexpr uint32_t compileFlags(const RegExOptions& o)
            (o.DotMatchAll ? PCRE2_DOTALL : 0u) | (o.Greedy ? 0u : PCRE2_UNGREEDY);
 }
 
+
+std::unique_ptr<Compiled> compilePattern(const std::string& pattern, uint32_t flags, pcre2_compile_context* context)
+{
+    const std::string source = (flags & PCRE2_UNGREEDY) ? withoutLazyMarkers(pattern) : pattern;
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    auto entry = std::make_unique<Compiled>();
+    entry->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(subjectPointer(source)), source.size(), flags, &error,
+                                &errorOffset, context);
+    if (!entry->code)
+        throw RegExException("the pattern does not compile (at byte " + std::to_string(errorOffset) +
+                             "): " + pcre2Message(error));
+    pcre2_pattern_info(entry->code, PCRE2_INFO_CAPTURECOUNT, &entry->groupCount);
+    pcre2_pattern_info(entry->code, PCRE2_INFO_MAXLOOKBEHIND, &entry->maxLookBehind);
+    entry->matchData = pcre2_match_data_create_from_pattern(entry->code, nullptr);
+    if (!entry->matchData)
+        throw RegExException("out of memory for a match");
+    return entry;
+}
+
+pcre2_compile_context* newCompileContext()
+{
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    if (context) {
+        pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
+        pcre2_set_bsr(context, PCRE2_BSR_ANYCRLF);
+    }
+    return context;
+}
+
+// Patterns compiled on other threads before they are needed. Each slot is
+// claimed once: by a thread that compiles it, or by the engine, which then
+// compiles it itself.
+class CompiledAhead {
+public:
+    explicit CompiledAhead(std::vector<std::pair<std::string, uint32_t>> patterns, std::vector<bool> machineCode)
+        : slots_(patterns.size())
+    {
+        for (size_t i = 0; i < patterns.size(); ++i) {
+            slots_[i].pattern = std::move(patterns[i].first);
+            slots_[i].flags = patterns[i].second;
+            slots_[i].machineCode = machineCode[i];
+            index_.try_emplace(Key{slots_[i].pattern, slots_[i].flags}, i);
+        }
+        const size_t threads = std::min<size_t>(kAheadThreads, (slots_.size() + 15) / 16);
+        for (size_t t = 0; t < threads; ++t)
+            workers_.push_back(std::async(std::launch::async, [this] { work(); }));
+    }
+    ~CompiledAhead()
+    {
+        stop_.store(true, std::memory_order_relaxed);
+        for (std::future<void>& w : workers_)
+            w.wait();
+    }
+    CompiledAhead(const CompiledAhead&) = delete;
+    CompiledAhead& operator=(const CompiledAhead&) = delete;
+
+    // The pattern compiled ahead, or nothing when it was not asked for, its
+    // compiling failed or no thread has begun it yet.
+    std::unique_ptr<Compiled> take(std::string_view pattern, uint32_t flags)
+    {
+        auto it = index_.find(Key{pattern, flags});
+        if (it == index_.end())
+            return nullptr;
+        Slot& slot = slots_[it->second];
+        int expected = kWaiting;
+        if (slot.state.compare_exchange_strong(expected, kTaken, std::memory_order_acq_rel))
+            return nullptr;
+        // A thread has it in hand: it ends sooner than a compile begun here.
+        while (expected == kCompiling) {
+            std::this_thread::yield();
+            expected = slot.state.load(std::memory_order_acquire);
+        }
+        if (expected != kDone)
+            return nullptr;
+        slot.state.store(kTaken, std::memory_order_relaxed);
+        return std::move(slot.result);
+    }
+
+private:
+    static constexpr size_t kAheadThreads = 4;
+    enum : int { kWaiting, kCompiling, kDone, kTaken };
+    struct Slot {
+        std::string pattern;
+        uint32_t flags = 0;
+        bool machineCode = false;
+        std::atomic<int> state{kWaiting};
+        std::unique_ptr<Compiled> result;
+    };
+    struct Key {
+        std::string_view pattern;
+        uint32_t flags;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const { return std::hash<std::string_view>()(k.pattern) ^ k.flags; }
+    };
+
+    void work()
+    {
+        pcre2_compile_context* context = newCompileContext();
+        if (!context)
+            return;
+        for (;;) {
+            const size_t i = next_.fetch_add(1, std::memory_order_relaxed);
+            if (i >= slots_.size() || stop_.load(std::memory_order_relaxed))
+                break;
+            Slot& slot = slots_[i];
+            int expected = kWaiting;
+            if (!slot.state.compare_exchange_strong(expected, kCompiling, std::memory_order_acq_rel))
+                continue;
+            try {
+                slot.result = compilePattern(slot.pattern, slot.flags, context);
+                if (slot.machineCode) {
+                    pcre2_jit_compile(slot.result->code, PCRE2_JIT_COMPLETE);
+                    slot.result->jitTried = true;
+                }
+            } catch (...) {
+                // Compiled again where it is used, which reports the error.
+                slot.result.reset();
+            }
+            slot.state.store(kDone, std::memory_order_release);
+        }
+        pcre2_compile_context_free(context);
+    }
+
+    std::vector<Slot> slots_;
+    std::unordered_map<Key, size_t, KeyHash> index_;
+    std::atomic<size_t> next_{0};
+    std::atomic<bool> stop_{false};
+    // Last: destroyed first, so that no thread outlives what it uses.
+    std::vector<std::future<void>> workers_;
+};
 } // namespace
 
 // Patterns are looked up by their text without building a key: a pass
@@ -629,15 +765,14 @@ struct RegEx::Impl {
     pcre2_compile_context* compileContext = nullptr;
     pcre2_match_context* matchContext = nullptr;
     pcre2_jit_stack* jitStack = nullptr;
+    std::unique_ptr<CompiledAhead> ahead;
 
     Impl()
     {
-        compileContext = pcre2_compile_context_create(nullptr);
+        compileContext = newCompileContext();
         matchContext = pcre2_match_context_create(nullptr);
         if (!compileContext || !matchContext)
             throw RegExException("the regular-expression engine could not start");
-        pcre2_set_newline(compileContext, PCRE2_NEWLINE_ANYCRLF);
-        pcre2_set_bsr(compileContext, PCRE2_BSR_ANYCRLF);
         // Long items (a tag of many kilobytes) need far more than the JIT's
         // default 32 KB; calls that exceed even this run on the interpreter.
         jitStack = pcre2_jit_stack_create(32 * 1024, 8 * 1024 * 1024, nullptr);
@@ -646,6 +781,7 @@ struct RegEx::Impl {
     }
     ~Impl()
     {
+        ahead.reset();
         cache.clear();
         pcre2_jit_stack_free(jitStack);
         pcre2_match_context_free(matchContext);
@@ -662,7 +798,10 @@ struct RegEx::Impl {
             it = cache.try_emplace(pattern).first;
         std::unique_ptr<Compiled>& slot = it->second[flagForm(flags)];
         if (!slot) {
-            slot = compileNew(pattern, flags);
+            if (ahead)
+                slot = ahead->take(pattern, flags);
+            if (!slot)
+                slot = compilePattern(pattern, flags, compileContext);
             ++compiled;
         }
         last = slot.get();
@@ -671,25 +810,6 @@ struct RegEx::Impl {
         return *last;
     }
 
-    std::unique_ptr<Compiled> compileNew(const std::string& pattern, uint32_t flags)
-    {
-        const std::string source =
-            (flags & PCRE2_UNGREEDY) ? withoutLazyMarkers(pattern) : pattern;
-        int error = 0;
-        PCRE2_SIZE errorOffset = 0;
-        auto entry = std::make_unique<Compiled>();
-        entry->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(subjectPointer(source)),
-                                    source.size(), flags, &error, &errorOffset, compileContext);
-        if (!entry->code)
-            throw RegExException("the pattern does not compile (at byte " +
-                                 std::to_string(errorOffset) + "): " + pcre2Message(error));
-        pcre2_pattern_info(entry->code, PCRE2_INFO_CAPTURECOUNT, &entry->groupCount);
-        pcre2_pattern_info(entry->code, PCRE2_INFO_MAXLOOKBEHIND, &entry->maxLookBehind);
-        entry->matchData = pcre2_match_data_create_from_pattern(entry->code, nullptr);
-        if (!entry->matchData)
-            throw RegExException("out of memory for a match");
-        return entry;
-    }
 
     // True for a match, false for none; throws for every other outcome.
     bool match(Compiled& c, std::string_view text, size_t start, uint32_t options)
@@ -755,6 +875,23 @@ void RegEx::compile()
 int RegEx::maxLookBehind()
 {
     return static_cast<int>(impl_->get(SearchPattern, Options).maxLookBehind);
+}
+
+void RegEx::compileAhead(const std::vector<Ahead>& patterns)
+{
+    impl_->ahead.reset();
+    std::vector<std::pair<std::string, uint32_t>> wanted;
+    std::vector<bool> machineCode;
+    for (const Ahead& a : patterns) {
+        const uint32_t flags = compileFlags(a.options) | (a.heldToStarts ? PCRE2_USE_OFFSET_LIMIT : 0u);
+        auto it = impl_->cache.find(std::string_view(a.pattern));
+        if (it != impl_->cache.end() && it->second[flagForm(flags)])
+            continue;
+        wanted.emplace_back(a.pattern, flags);
+        machineCode.push_back(a.machineCode);
+    }
+    if (!wanted.empty())
+        impl_->ahead = std::make_unique<CompiledAhead>(std::move(wanted), std::move(machineCode));
 }
 
 size_t RegEx::compiledCount() const

@@ -118,6 +118,19 @@ public:
     // one), as the compiled pattern reports it; compiles like compile().
     int maxLookBehind();
 
+    // Patterns about to be used, compiled on other threads meanwhile, with
+    // their machine code when `machineCode`; `heldToStarts` asks for the form
+    // that searches held to start spans use. A use takes its pattern from
+    // there when it is ready and compiles it as usual otherwise, so a pattern
+    // that does not compile still fails at its use. A later call replaces
+    // what an earlier one asked for.
+    struct Ahead {
+        std::string pattern;
+        RegExOptions options;
+        bool heldToStarts = false;
+        bool machineCode = false;
+    };
+    void compileAhead(const std::vector<Ahead>& patterns);
     // Number of distinct pattern and option combinations compiled so far.
     size_t compiledCount() const;
 

@@ -1657,6 +1657,11 @@ void RuleFilter::bringUpToDate(int32_t literal)
     }
 }
 
+bool RuleFilter::mayHaveStartSpans(size_t index) const
+{
+    return tracking_ && ruleMaxBytes_[index] > 0;
+}
+
 const std::vector<RegEx::StartSpan>* RuleFilter::startSpans(size_t index)
 {
     const size_t maxBytes = ruleMaxBytes_[index];

@@ -122,6 +122,8 @@ public:
     // so many that a search held to them would cost more than a plain one.
     // Good until the next call.
     const std::vector<RegEx::StartSpan>* startSpans(size_t index);
+    // Whether startSpans can give spans for rule `index` at all.
+    bool mayHaveStartSpans(size_t index) const;
 
 private:
     struct Side {

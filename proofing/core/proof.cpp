@@ -294,6 +294,7 @@ void proof::Event_Run()
             scriptFolder_ = besideApplication("Script");
             rules_ = prepareRules(ruleList_);
             compiledOnce_.assign(rules_.size(), false);
+            patternsAhead_ = false;
             if (filterRules)
                 filter_ = std::make_unique<RuleFilter>(rules_);
             do {
@@ -384,8 +385,13 @@ void proof::applyRules()
 {
     Decider decider(*this);
     const int32_t count = static_cast<int32_t>(rules_.size());
-    if (filter_)
+    if (filter_) {
         filter_->scan(itemText_, [] { yieldToOthers(); });
+        if (!patternsAhead_) {
+            compileRulesAhead();
+            patternsAhead_ = true;
+        }
+    }
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
         // Rules applied at once never wait, so the end of the session is
@@ -459,6 +465,22 @@ void proof::applyRules()
         yieldToOthers();
         ++ruleIndex_;
     }
+}
+
+// While the first item's rules run, the patterns of those still to come
+// compile on other threads: with their machine code when the item may match
+// them, in the form held to start spans when they may have some.
+void proof::compileRulesAhead()
+{
+    std::vector<RegEx::Ahead> ahead;
+    for (size_t i = 0; i < rules_.size(); ++i) {
+        const PassRule& rule = rules_[i];
+        if (!rule.regex)
+            continue;
+        const bool searched = filter_->mayMatch(i);
+        ahead.push_back({rule.search, engineOptions(rule), searched && filter_->mayHaveStartSpans(i), searched});
+    }
+    passRegEx_.compileAhead(ahead);
 }
 
 void proof::writeItem()

@@ -79,6 +79,7 @@ private:
     bool loadRules();
     void takeInItem();
     void applyRules();
+    void compileRulesAhead();
     void writeItem();
     void endSteps();
     // Shows a notice and waits until the user has closed it.
@@ -119,6 +120,9 @@ private:
     int64_t rulesSearched_ = 0;
     // Rules whose pattern (if any) has compiled in this pass.
     std::vector<bool> compiledOnce_;
+    // Whether the rules' patterns have been handed to the engine to compile
+    // ahead.
+    bool patternsAhead_ = false;
     // Set up by each regular-expression rule before it is applied (options
     // and pattern). The pass replaces through replaceAllIn and its own edit
     // cursor, never through Replace, so no pass-wide option is set.

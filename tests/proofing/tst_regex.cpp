@@ -3,7 +3,10 @@
 
 #include <QTest>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/core/Errors.h"
 #include "proofing/core/RegEx.h"
@@ -51,6 +54,8 @@ private slots:
     void lazyMarkers_data();
     void lazyMarkers();
     void entryCheck();
+    void compiledAheadSearchesAsCompiledAtUse();
+    void compiledAheadEndsWithItsEngine();
 };
 
 void TestRegEx::replaceAll_data()
@@ -518,6 +523,91 @@ void TestRegEx::entryCheck()
     tv::requireValidUtf8("校正 text", "clipboard");
     QVERIFY_THROWS_EXCEPTION(tv::EncodingException, tv::requireValidUtf8("ab\xe3\x81", "clipboard"));
     QVERIFY_THROWS_EXCEPTION(tv::EncodingException, tv::requireValidUtf8("\xc0\xaf", "script output"));
+}
+
+// Patterns compiled ahead on other threads search as the same patterns
+// compiled at their first use: options, lazy markers, line ends, the form
+// held to start spans. One that does not compile fails at its use, not when
+// it is asked for.
+void TestRegEx::compiledAheadSearchesAsCompiledAtUse()
+{
+    struct Case {
+        const char* pattern;
+        QByteArray flags;
+        bool held;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"ab", "CG", false, "xAbab"},
+        {"ab", "G", false, "xAbab"},
+        {"a.c", "GD", false, "a\nc abc"},
+        {"a.c", "G", true, "a\nc abc"},
+        {"a+?b", "G", false, "aaab"},
+        {"a+?", "", false, "aaab"},
+        {"^b$", "G", false, "a\rb\r\nb\nc"},
+        {"\\R", "G", true, "a\r\nb\rc"},
+        {"(?<=の)設定", "CG", true, "設定の設定"},
+        {"x*", "GE", false, "axxb"},
+    };
+    std::vector<RegEx::Ahead> asked;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        RegEx options;
+        setOptions(options, cases[i].flags);
+        asked.push_back({cases[i].pattern, options.Options, cases[i].held, i % 2 == 0});
+    }
+    asked.push_back({"(", {}, false, true});
+    RegEx ahead;
+    ahead.compileAhead(asked);
+    // Time for the threads to be done, so that the searches below take what
+    // they made.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (const Case& c : cases) {
+        RegEx atUse;
+        for (RegEx* re : {&ahead, &atUse}) {
+            setOptions(*re, c.flags);
+            re->SearchPattern = c.pattern;
+        }
+        const std::vector<RegEx::StartSpan> spans{{0, c.text.size()}};
+        if (c.held) {
+            ahead.restrictStarts(&spans);
+            atUse.restrictStarts(&spans);
+        }
+        for (size_t at = 0; at <= c.text.size(); ++at) {
+            if (at < c.text.size() && (static_cast<unsigned char>(c.text[at]) & 0xC0) == 0x80)
+                continue;
+            const auto a = ahead.Search(c.text, at);
+            const auto b = atUse.Search(c.text, at);
+            QVERIFY2(a.has_value() == b.has_value(), c.pattern);
+            if (a)
+                QVERIFY2(a->startB() == b->startB() && a->endB() == b->endB(), c.pattern);
+        }
+        ahead.restrictStarts(nullptr);
+        atUse.restrictStarts(nullptr);
+        QCOMPARE(ahead.replaceAll(c.text, "<$0>").text, atUse.replaceAll(c.text, "<$0>").text);
+    }
+    ahead.SearchPattern = "(";
+    ahead.Options = {};
+    QVERIFY_THROWS_EXCEPTION(tv::RegExException, ahead.compile());
+}
+
+// An engine ends while its threads still compile, and a later request
+// replaces an earlier one; what was compiled at use stays.
+void TestRegEx::compiledAheadEndsWithItsEngine()
+{
+    std::vector<RegEx::Ahead> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back({"(?:語" + std::to_string(i) + "|[あ-ん]{2,}?x)+y", {}, i % 3 == 0, true});
+    for (int round = 0; round < 3; ++round) {
+        RegEx re;
+        re.SearchPattern = "の";
+        QVERIFY(re.Search("設定の", 0).has_value());
+        re.compileAhead(many);
+        re.compileAhead(std::vector<RegEx::Ahead>(many.begin(), many.begin() + 10));
+        re.SearchPattern = many[5].pattern;
+        QCOMPARE(re.Search("語5語5y", 0)->startB(), size_t(0));
+        re.compileAhead(many);
+        QCOMPARE(int(re.compiledCount()), 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRegEx)
