@@ -29,6 +29,8 @@ constexpr size_t kScanPiece = size_t(1) << 20;
 // Texts from this size up are counted on several threads at once.
 constexpr size_t kParallelScanBytes = size_t(256) << 10;
 constexpr size_t kScanThreads = 4;
+// Rule lists from this size up are read on several threads at once.
+constexpr size_t kParallelRules = 256;
 constexpr uint32_t kLongS = 0x017F;
 
 // The folded form of a letter filterFoldClass calls Folded; other code points
@@ -1356,8 +1358,24 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     std::vector<std::string> exact, folded;
     ruleFactors_.resize(rules.size());
     ruleMaxBytes_.assign(rules.size(), 0);
+    // Many rules are read on a few threads at once, each taking every
+    // parts-th rule.
+    std::vector<RuleFactors> factors(rules.size());
+    {
+        const size_t parts = rules.size() < kParallelRules ? 1 : kScanThreads;
+        auto analyse = [&](size_t first) {
+            for (size_t r = first; r < rules.size(); r += parts)
+                factors[r] = ruleFactors(rules[r]);
+        };
+        std::vector<std::future<void>> running;
+        for (size_t k = 1; k < parts; ++k)
+            running.push_back(std::async(std::launch::async, analyse, k));
+        analyse(0);
+        for (std::future<void>& part : running)
+            part.get();
+    }
     for (size_t r = 0; r < rules.size(); ++r) {
-        const RuleFactors f = ruleFactors(rules[r]);
+        const RuleFactors& f = factors[r];
         ruleMaxBytes_[r] = f.maxBytes;
         std::vector<int32_t>& ids = ruleFactors_[r];
         auto add = [&ids](int32_t id) {
