@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QTimer>
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -31,6 +33,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace tv;
@@ -154,6 +157,20 @@ Run runPass(AppState& app, const std::vector<FolderItem>& files, bool fast, cons
     return r;
 }
 
+// The application shows its frame with the menus at start, so its first pass
+// never meets a process that has yet to load a font: the passes here start
+// from the same point.
+void showFrameAsAtStart(QMainWindow& frame)
+{
+    for (const char* title : {"ファイル", "編集", "校正", "辞書", "ウインドウ"})
+        frame.menuBar()->addMenu(QString::fromUtf8(title));
+    frame.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200)
+        QCoreApplication::processEvents();
+}
+
 // The bare baseline: every rule compiled with PCRE2's JIT and applied to the
 // whole text, one after another.
 double baseline(const PassRuleList& list, std::string& text)
@@ -248,7 +265,9 @@ double perl(const PassRuleList& list, const std::string& input, const std::strin
 
 void line(const char* what, double value, const char* unit, const std::string& target, bool ok, bool hasTarget = true)
 {
-    std::printf("  %-44s %10.2f %-3s", what, value, unit);
+    // Figures under a second in milliseconds' steps: targets there are tight.
+    const int decimals = std::string_view(unit) == "s" && value < 1 ? 3 : 2;
+    std::printf("  %-44s %10.*f %-3s", what, decimals, value, unit);
     if (hasTarget)
         std::printf("  %-34s %s", target.c_str(), ok ? "met" : "NOT MET");
     std::printf("\n");
@@ -324,6 +343,9 @@ int main(int argc, char** argv)
     const size_t joinedSize = joined.size();
     std::string().swap(joined);
 
+    QMainWindow frame;
+    showFrameAsAtStart(frame);
+
     AppState app;
     registerAppState(&app);
     app.setDefaultSettings();
@@ -391,6 +413,9 @@ int main(int argc, char** argv)
     const std::vector<FolderItem> one{FolderItem::fromPath(in + "/one/reference.txt")};
     const Run fast1 = runPass(app, one, true, out + "/fast1");
     const std::string fastOut = lfToCr(readAll(out + "/fast1/reference[fixed].txt"));
+    // The same pass once more: what a pass costs once the program has run
+    // one (its first pass also meets what the process does only once).
+    const Run fast1Again = runPass(app, one, true, out + "/fast1again");
     const Run def1 = runPass(app, one, false, out + "/default1");
     const std::string defaultOut = lfToCr(readAll(out + "/default1/reference[fixed].txt"));
     // The same passes searching every rule, for comparison.
@@ -421,6 +446,7 @@ int main(int argc, char** argv)
     line("pass searching every rule, default mode", def1All.seconds, "s", "", true, false);
     line("pass, fast mode", fast1.seconds, "s", fmt("<= 0.05 s and <= baseline / 5 = %.3f s", base1 / 5),
          fast1.seconds <= 0.05 && fast1.seconds <= base1 / 5);
+    line("pass, fast mode, again", fast1Again.seconds, "s", "", true, false);
     line("pass, default mode", def1.seconds, "s", fmt("<= 1.5 x fast mode = %.3f s", 1.5 * fast1.seconds),
          def1.seconds <= 1.5 * fast1.seconds);
     line("rules searched, fast mode", 100 * fast1.searchedShare, "%", "", true, false);
