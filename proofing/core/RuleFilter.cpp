@@ -1430,7 +1430,6 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
 {
     textSize_ = text.size();
     changes_.clear();
-    found_.clear();
     // A long text is counted in parts on threads of their own while the
     // caller goes on with `between`. Each part counts the occurrences that end
     // in it, its automaton first brought to where the text before it leaves
@@ -1463,7 +1462,15 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
         if (folded_.counter->size() > 0) {
             const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
             state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
-            folded_.counter->count(filterFold(piece), out.folded, 1, state);
+            // Folded a piece at a time: a copy of the whole part would be
+            // as large as the part.
+            for (size_t at = 0; at < piece.size();) {
+                size_t end = std::min(piece.size(), at + kScanPiece);
+                while (end < piece.size() && continuation(static_cast<unsigned char>(piece[end])))
+                    ++end;
+                folded_.counter->count(filterFold(piece.substr(at, end - at)), out.folded, 1, state);
+                at = end;
+            }
         }
     };
     std::vector<Part> results(parts);
@@ -1484,14 +1491,11 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
     }
     exact_.counts = std::move(results[0].exact);
     folded_.counts = std::move(results[0].folded);
-    found_ = std::move(results[0].found);
     for (size_t k = 1; k < parts; ++k) {
         for (size_t f = 0; f < exact_.counts.size(); ++f)
             exact_.counts[f] += results[k].exact[f];
         for (size_t f = 0; f < folded_.counts.size(); ++f)
             folded_.counts[f] += results[k].folded[f];
-        // Parts in text order keep each factor's places in order.
-        found_.insert(found_.end(), results[k].found.begin(), results[k].found.end());
     }
     if (!tracking_)
         return;
@@ -1503,9 +1507,12 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
         if (tracked_[f])
             places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
     }
-    for (const LiteralCounter::Occurrence& o : found_)
-        places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
-    std::vector<LiteralCounter::Occurrence>().swap(found_);
+    // Parts in text order keep each factor's places in order.
+    for (Part& part : results) {
+        for (const LiteralCounter::Occurrence& o : part.found)
+            places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
+        std::vector<LiteralCounter::Occurrence>().swap(part.found);
+    }
 }
 
 bool RuleFilter::mayMatch(size_t index) const

@@ -164,7 +164,6 @@ private:
     bool tracking_ = false;
     std::vector<Places> places_;
     std::vector<Change> changes_;
-    std::vector<LiteralCounter::Occurrence> found_;
     std::vector<RegEx::StartSpan> spans_;
 };
 

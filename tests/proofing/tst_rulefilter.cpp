@@ -688,9 +688,15 @@ void TestRuleFilter::aLongTextCountsAsOneCountedInOnePiece()
                                          regexRule("設定(?:する|した)", true), plainRule("😀x", true),
                                          plainRule("zz", true)};
     const std::string plants[] = {"SKk", "設定する", "😀x"};
-    for (int shift = 0; shift < 7; ++shift) {
+    // Every offset of the seven-byte factor against the parts' edges, and a
+    // text whose parts are each folded in several pieces.
+    std::vector<std::pair<int, size_t>> texts;
+    for (int shift = 0; shift < 7; ++shift)
+        texts.emplace_back(shift, 400000);
+    texts.emplace_back(3, 9000000);
+    for (const auto& [shift, size] : texts) {
         std::string text(static_cast<size_t>(shift), 'y');
-        for (int k = 0; text.size() < 400000; ++k) {
+        for (int k = 0; text.size() < size; ++k) {
             text += k % 2 ? "abcdefg" : "\u017F\u212A\u212A";
             if (k % 37 == 0)
                 text += plants[static_cast<size_t>(k / 37) % 3];
