@@ -571,7 +571,8 @@ constexpr uint32_t compileFlags(const RegExOptions& o)
            (o.DotMatchAll ? PCRE2_DOTALL : 0u) | (o.Greedy ? 0u : PCRE2_UNGREEDY);
 }
 
-
+// The pattern compiled with `flags` in `context`; throws RegExException when
+// it does not compile.
 std::unique_ptr<Compiled> compilePattern(const std::string& pattern, uint32_t flags, pcre2_compile_context* context)
 {
     const std::string source = (flags & PCRE2_UNGREEDY) ? withoutLazyMarkers(pattern) : pattern;
@@ -591,6 +592,7 @@ std::unique_ptr<Compiled> compilePattern(const std::string& pattern, uint32_t fl
     return entry;
 }
 
+// A compile context with the engine's line ends; null when out of memory.
 pcre2_compile_context* newCompileContext()
 {
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
@@ -704,6 +706,7 @@ private:
     // Last: destroyed first, so that no thread outlives what it uses.
     std::vector<std::future<void>> workers_;
 };
+
 } // namespace
 
 // Patterns are looked up by their text without building a key: a pass
@@ -809,7 +812,6 @@ struct RegEx::Impl {
         lastFlags = flags;
         return *last;
     }
-
 
     // True for a match, false for none; throws for every other outcome.
     bool match(Compiled& c, std::string_view text, size_t start, uint32_t options)

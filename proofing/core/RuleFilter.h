@@ -104,8 +104,8 @@ public:
     explicit RuleFilter(const std::vector<PassRule>& rules);
     ~RuleFilter();
 
-    // Counts the factors in a new text. A long text is read in pieces, with
-    // `between` called after each.
+    // Counts the factors in a new text. A long text is read in parts on other
+    // threads, with `between` called again and again until they are done.
     void scan(std::string_view text, const std::function<void()>& between = {});
     // False only when rule `index` provably cannot match the text.
     bool mayMatch(size_t index) const;
