@@ -53,6 +53,29 @@ inline bool continuation(unsigned char b)
     return (b & 0xC0) == 0x80;
 }
 
+// Runs work(k) for every k below `parts`: on threads of their own when there
+// are several, with `between`, if given, called again and again meanwhile.
+template <typename Work>
+void runInParts(size_t parts, const Work& work, const std::function<void()>& between = {})
+{
+    if (parts == 1) {
+        work(size_t(0));
+        return;
+    }
+    std::vector<std::future<void>> running;
+    for (size_t k = 0; k < parts; ++k)
+        running.push_back(std::async(std::launch::async, work, k));
+    // Leaving early (a throwing `between`) still waits for every part: the
+    // futures' destructors do.
+    for (std::future<void>& part : running) {
+        if (between) {
+            while (part.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                between();
+        }
+        part.get();
+    }
+}
+
 // The start of the character `margin` bytes or a little more before `at`.
 size_t charStartBefore(std::string_view text, size_t at, size_t margin)
 {
@@ -1163,6 +1186,12 @@ struct LiteralCounter::Automaton {
     {
         return std::atomic_ref<int32_t>(next[static_cast<size_t>(s) * classes + c]).load(std::memory_order_relaxed);
     }
+    // The state after reading a byte of class c in state s.
+    int32_t follow(int32_t s, size_t c)
+    {
+        const int32_t value = known(s, c);
+        return value ? value - 1 : step(s, c);
+    }
     int32_t step(int32_t s, size_t c)
     {
         std::atomic_ref<int32_t> slot(next[static_cast<size_t>(s) * classes + c]);
@@ -1262,9 +1291,7 @@ int32_t runAutomaton(Automaton& a, std::string_view text, int32_t s, Hit&& hit)
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
-        const size_t c = a.byteClass[p[i]];
-        const int32_t known = a.known(s, c);
-        s = known ? known - 1 : a.step(s, c);
+        s = a.follow(s, a.byteClass[p[i]]);
         literalsEndingAt(a, s, [&](int32_t literal) { hit(literal, i); });
     }
     return s;
@@ -1314,10 +1341,8 @@ size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int3
         if (was == now)
             return i;
         const size_t c = a.byteClass[p[i]];
-        int32_t known = a.known(was, c);
-        was = known ? known - 1 : a.step(was, c);
-        known = a.known(now, c);
-        now = known ? known - 1 : a.step(now, c);
+        was = a.follow(was, c);
+        now = a.follow(now, c);
         if (was == now)
             return i;
         literalsEndingAt(a, was, [&](int32_t literal) { --counts[static_cast<size_t>(literal)]; });
@@ -1361,19 +1386,11 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     // Many rules are read on a few threads at once, each taking every
     // parts-th rule.
     std::vector<RuleFactors> factors(rules.size());
-    {
-        const size_t parts = rules.size() < kParallelRules ? 1 : kScanThreads;
-        auto analyse = [&](size_t first) {
-            for (size_t r = first; r < rules.size(); r += parts)
-                factors[r] = ruleFactors(rules[r]);
-        };
-        std::vector<std::future<void>> running;
-        for (size_t k = 1; k < parts; ++k)
-            running.push_back(std::async(std::launch::async, analyse, k));
-        analyse(0);
-        for (std::future<void>& part : running)
-            part.get();
-    }
+    const size_t parts = rules.size() < kParallelRules ? 1 : kScanThreads;
+    runInParts(parts, [&](size_t first) {
+        for (size_t r = first; r < rules.size(); r += parts)
+            factors[r] = ruleFactors(rules[r]);
+    });
     for (size_t r = 0; r < rules.size(); ++r) {
         const RuleFactors& f = factors[r];
         ruleMaxBytes_[r] = f.maxBytes;
@@ -1444,21 +1461,33 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
         bounds.push_back(at);
     }
     bounds.push_back(n);
+    // The first part counts into the filter's own counts; the others into
+    // their own, added up afterwards.
     struct Part {
         std::vector<int64_t> exact, folded;
         std::vector<LiteralCounter::Occurrence> found;
     };
-    auto countPart = [&](size_t k, Part& out) {
+    std::vector<Part> later(parts - 1);
+    std::vector<LiteralCounter::Occurrence> firstFound;
+    std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
+    std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
+    auto countPart = [&](size_t k) {
+        Part* own = k > 0 ? &later[k - 1] : nullptr;
+        if (own) {
+            own->exact.assign(exact_.counts.size(), 0);
+            own->folded.assign(folded_.counts.size(), 0);
+        }
+        std::vector<int64_t>& exactCounts = own ? own->exact : exact_.counts;
+        std::vector<int64_t>& foldedCounts = own ? own->folded : folded_.counts;
+        std::vector<LiteralCounter::Occurrence>& found = own ? own->found : firstFound;
         const size_t from = bounds[k];
         const std::string_view piece = text.substr(from, bounds[k + 1] - from);
-        out.exact.assign(exact_.counts.size(), 0);
         const size_t exactFrom = charStartBefore(text, from, exact_.margin);
         int32_t state = exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0);
         if (tracking_)
-            exact_.counter->count(piece, out.exact, 1, state, tracked_, from, out.found);
+            exact_.counter->count(piece, exactCounts, 1, state, tracked_, from, found);
         else
-            exact_.counter->count(piece, out.exact, 1, state);
-        out.folded.assign(folded_.counts.size(), 0);
+            exact_.counter->count(piece, exactCounts, 1, state);
         if (folded_.counter->size() > 0) {
             const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
             state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
@@ -1468,34 +1497,17 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
                 size_t end = std::min(piece.size(), at + kScanPiece);
                 while (end < piece.size() && continuation(static_cast<unsigned char>(piece[end])))
                     ++end;
-                folded_.counter->count(filterFold(piece.substr(at, end - at)), out.folded, 1, state);
+                folded_.counter->count(filterFold(piece.substr(at, end - at)), foldedCounts, 1, state);
                 at = end;
             }
         }
     };
-    std::vector<Part> results(parts);
-    if (parts == 1) {
-        countPart(0, results[0]);
-    } else {
-        // Declared after what the threads use: leaving early waits for them.
-        std::vector<std::future<void>> running;
-        for (size_t k = 0; k < parts; ++k)
-            running.push_back(std::async(std::launch::async, countPart, k, std::ref(results[k])));
-        for (std::future<void>& part : running) {
-            if (between) {
-                while (part.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-                    between();
-            }
-            part.get();
-        }
-    }
-    exact_.counts = std::move(results[0].exact);
-    folded_.counts = std::move(results[0].folded);
-    for (size_t k = 1; k < parts; ++k) {
+    runInParts(parts, countPart, between);
+    for (const Part& part : later) {
         for (size_t f = 0; f < exact_.counts.size(); ++f)
-            exact_.counts[f] += results[k].exact[f];
+            exact_.counts[f] += part.exact[f];
         for (size_t f = 0; f < folded_.counts.size(); ++f)
-            folded_.counts[f] += results[k].folded[f];
+            folded_.counts[f] += part.folded[f];
     }
     if (!tracking_)
         return;
@@ -1508,11 +1520,14 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
             places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
     }
     // Parts in text order keep each factor's places in order.
-    for (Part& part : results) {
-        for (const LiteralCounter::Occurrence& o : part.found)
+    auto takePlaces = [this](std::vector<LiteralCounter::Occurrence>& found) {
+        for (const LiteralCounter::Occurrence& o : found)
             places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
-        std::vector<LiteralCounter::Occurrence>().swap(part.found);
-    }
+        std::vector<LiteralCounter::Occurrence>().swap(found);
+    };
+    takePlaces(firstFound);
+    for (Part& part : later)
+        takePlaces(part.found);
 }
 
 bool RuleFilter::mayMatch(size_t index) const
