@@ -608,14 +608,16 @@ pcre2_compile_context* newCompileContext()
 // compiles it itself.
 class CompiledAhead {
 public:
-    explicit CompiledAhead(std::vector<std::pair<std::string, uint32_t>> patterns, std::vector<bool> machineCode)
-        : slots_(patterns.size())
+    struct Wanted {
+        std::string pattern;
+        uint32_t flags = 0;
+        bool machineCode = false;
+    };
+    explicit CompiledAhead(std::vector<Wanted> wanted) : slots_(wanted.size())
     {
-        for (size_t i = 0; i < patterns.size(); ++i) {
-            slots_[i].pattern = std::move(patterns[i].first);
-            slots_[i].flags = patterns[i].second;
-            slots_[i].machineCode = machineCode[i];
-            index_.try_emplace(Key{slots_[i].pattern, slots_[i].flags}, i);
+        for (size_t i = 0; i < wanted.size(); ++i) {
+            slots_[i].wanted = std::move(wanted[i]);
+            index_.try_emplace(Key{slots_[i].wanted.pattern, slots_[i].wanted.flags}, i);
         }
         const size_t threads = std::min<size_t>(kAheadThreads, (slots_.size() + 15) / 16);
         for (size_t t = 0; t < threads; ++t)
@@ -656,9 +658,7 @@ private:
     static constexpr size_t kAheadThreads = 4;
     enum : int { kWaiting, kCompiling, kDone, kTaken };
     struct Slot {
-        std::string pattern;
-        uint32_t flags = 0;
-        bool machineCode = false;
+        Wanted wanted;
         std::atomic<int> state{kWaiting};
         std::unique_ptr<Compiled> result;
     };
@@ -685,8 +685,8 @@ private:
             if (!slot.state.compare_exchange_strong(expected, kCompiling, std::memory_order_acq_rel))
                 continue;
             try {
-                slot.result = compilePattern(slot.pattern, slot.flags, context);
-                if (slot.machineCode) {
+                slot.result = compilePattern(slot.wanted.pattern, slot.wanted.flags, context);
+                if (slot.wanted.machineCode) {
                     pcre2_jit_compile(slot.result->code, PCRE2_JIT_COMPLETE);
                     slot.result->jitTried = true;
                 }
@@ -879,21 +879,19 @@ int RegEx::maxLookBehind()
     return static_cast<int>(impl_->get(SearchPattern, Options).maxLookBehind);
 }
 
-void RegEx::compileAhead(const std::vector<Ahead>& patterns)
+void RegEx::compileAhead(std::vector<Ahead> patterns)
 {
     impl_->ahead.reset();
-    std::vector<std::pair<std::string, uint32_t>> wanted;
-    std::vector<bool> machineCode;
-    for (const Ahead& a : patterns) {
+    std::vector<CompiledAhead::Wanted> wanted;
+    for (Ahead& a : patterns) {
         const uint32_t flags = compileFlags(a.options) | (a.heldToStarts ? PCRE2_USE_OFFSET_LIMIT : 0u);
         auto it = impl_->cache.find(std::string_view(a.pattern));
         if (it != impl_->cache.end() && it->second[flagForm(flags)])
             continue;
-        wanted.emplace_back(a.pattern, flags);
-        machineCode.push_back(a.machineCode);
+        wanted.push_back({std::move(a.pattern), flags, a.machineCode});
     }
     if (!wanted.empty())
-        impl_->ahead = std::make_unique<CompiledAhead>(std::move(wanted), std::move(machineCode));
+        impl_->ahead = std::make_unique<CompiledAhead>(std::move(wanted));
 }
 
 size_t RegEx::compiledCount() const

@@ -130,7 +130,7 @@ public:
         bool heldToStarts = false;
         bool machineCode = false;
     };
-    void compileAhead(const std::vector<Ahead>& patterns);
+    void compileAhead(std::vector<Ahead> patterns);
     // Number of distinct pattern and option combinations compiled so far.
     size_t compiledCount() const;
 

@@ -480,7 +480,7 @@ void proof::compileRulesAhead()
         const bool searched = filter_->mayMatch(i);
         ahead.push_back({rule.search, engineOptions(rule), searched && filter_->mayHaveStartSpans(i), searched});
     }
-    passRegEx_.compileAhead(ahead);
+    passRegEx_.compileAhead(std::move(ahead));
 }
 
 void proof::writeItem()
