@@ -163,7 +163,10 @@ namespace {
 
 class Scheduler {
 public:
-    Fiber* current() const { return current_; }
+    // The worker running now, as seen from the thread that runs workers;
+    // other threads (computation aside) never see one.
+    Fiber* current() const { return std::this_thread::get_id() == home_ ? current_ : nullptr; }
+    bool onHome() const { return std::this_thread::get_id() == home_; }
 
     void makeReady(const std::shared_ptr<Fiber>& fiber)
     {
@@ -224,6 +227,8 @@ private:
     std::deque<std::shared_ptr<Fiber>> ready_;
     Fiber* current_ = nullptr;
     bool pumpPosted_ = false;
+    // The thread the scheduler was made on: the program's main thread.
+    const std::thread::id home_ = std::this_thread::get_id();
 };
 
 // Never destroyed: a worker suspended when the program ends keeps its stack,
@@ -233,6 +238,10 @@ Scheduler& scheduler()
     static Scheduler* instance = new Scheduler;
     return *instance;
 }
+
+// Made while the program starts, on its main thread, whichever thread first
+// asks for it later.
+[[maybe_unused]] Scheduler& madeAtStart = scheduler();
 
 } // namespace
 
@@ -266,6 +275,9 @@ bool Thread::isFinished() const
 void yieldToOthers()
 {
     Scheduler& s = scheduler();
+    // Code that runs on the pass's threads aside yields to no one.
+    if (!s.onHome())
+        return;
     Fiber* fiber = s.current();
     if (!fiber) {
         // The main side is time-sliced too: a loop that yields per step

@@ -39,7 +39,9 @@ private:
 
 // On the worker: returns to whoever resumed it, but only once about 10 ms have
 // passed since it was resumed, so a yield per step costs nothing. On the main
-// side: runs a ready worker for one slice.
+// side: runs a ready worker for one slice. On any other thread (work done
+// aside while the worker waits) it returns at once, so code that yields per
+// step may run there too.
 void yieldToOthers();
 
 // While one lives on a worker, yieldToOthers returns at once there: steps that
@@ -54,7 +56,7 @@ public:
     NoYield& operator=(const NoYield&) = delete;
 };
 
-// Whether the calling code runs on a worker.
+// Whether the calling code runs on a worker (never on another thread).
 bool onWorker();
 
 // App.DoEvents(ms). On the worker: suspends it for that time while the event

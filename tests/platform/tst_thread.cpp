@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ private slots:
     void slicesAreAboutTenMilliseconds();
     void millionYieldsWhileTimersRun();
     void noYieldKeepsStepsTogether();
+    void otherThreadsYieldToNoOne();
     void workerDoEventsSuspends_data();
     void workerDoEventsSuspends();
     void sleepingWorkerIsNotTakenByMainSideYield();
@@ -220,6 +222,45 @@ void TestThread::noYieldKeepsStepsTogether()
     }
     QCOMPARE(seenInside, 0);
     QVERIFY(seenOutside > 1);
+}
+
+// Work done on a thread aside may call code that yields per step: there the
+// yields neither suspend the worker that waits for it nor run a ready one.
+void TestThread::otherThreadsYieldToNoOne()
+{
+    auto yieldAside = [] {
+        bool sawWorker = true;
+        std::thread aside([&sawWorker] {
+            spinPastSlice();
+            for (int i = 0; i < 1000; ++i)
+                tv::yieldToOthers();
+            sawWorker = tv::onWorker();
+        });
+        aside.join();
+        return sawWorker;
+    };
+
+    // The worker runs, past its slice, and waits for the thread without
+    // yielding.
+    std::vector<std::string> log;
+    auto t = FnThread::start([&] {
+        log.push_back("start");
+        spinPastSlice();
+        log.push_back(yieldAside() ? "worker seen aside" : "aside");
+        log.push_back("end");
+    });
+    spinPastSlice();
+    tv::yieldToOthers();
+    QCOMPARE(log, (std::vector<std::string>{"start", "aside", "end"}));
+    QVERIFY(t->isFinished());
+
+    // A worker is ready: a thread's yields leave it for the main side.
+    std::vector<std::string> later;
+    auto u = FnThread::start([&] { later.push_back("body"); });
+    QVERIFY(!yieldAside());
+    QVERIFY(later.empty());
+    tv::yieldToOthers();
+    QCOMPARE(later, std::vector<std::string>{"body"});
 }
 
 void TestThread::slicesAreAboutTenMilliseconds()
