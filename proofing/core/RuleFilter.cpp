@@ -1443,10 +1443,8 @@ size_t RuleFilter::filteredRules() const
         std::count_if(ruleFactors_.begin(), ruleFactors_.end(), [](const auto& f) { return !f.empty(); }));
 }
 
-void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
+void RuleFilter::count(std::string_view text, Counted& counted, const std::function<void()>& between) const
 {
-    textSize_ = text.size();
-    changes_.clear();
     // A long text is counted in parts on threads of their own while the
     // caller goes on with `between`. Each part counts the occurrences that end
     // in it, its automaton first brought to where the text before it leaves
@@ -1461,31 +1459,34 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
         bounds.push_back(at);
     }
     bounds.push_back(n);
-    // The first part counts into the filter's own counts; the others into
-    // their own, added up afterwards.
+    counted.textSize_ = n;
+    // Only what never changes after construction is read here: the filter
+    // may go on with another text meanwhile.
+    counted.exact_.assign(exact_.counter->size(), 0);
+    counted.folded_.assign(folded_.counter->size(), 0);
+    counted.found_.resize(parts);
+    for (std::vector<LiteralCounter::Occurrence>& found : counted.found_)
+        found.clear();
+    // The first part counts into `counted`; the others into their own counts,
+    // added up afterwards.
     struct Part {
         std::vector<int64_t> exact, folded;
-        std::vector<LiteralCounter::Occurrence> found;
     };
     std::vector<Part> later(parts - 1);
-    std::vector<LiteralCounter::Occurrence> firstFound;
-    std::fill(exact_.counts.begin(), exact_.counts.end(), 0);
-    std::fill(folded_.counts.begin(), folded_.counts.end(), 0);
     auto countPart = [&](size_t k) {
         Part* own = k > 0 ? &later[k - 1] : nullptr;
         if (own) {
-            own->exact.assign(exact_.counts.size(), 0);
-            own->folded.assign(folded_.counts.size(), 0);
+            own->exact.assign(counted.exact_.size(), 0);
+            own->folded.assign(counted.folded_.size(), 0);
         }
-        std::vector<int64_t>& exactCounts = own ? own->exact : exact_.counts;
-        std::vector<int64_t>& foldedCounts = own ? own->folded : folded_.counts;
-        std::vector<LiteralCounter::Occurrence>& found = own ? own->found : firstFound;
+        std::vector<int64_t>& exactCounts = own ? own->exact : counted.exact_;
+        std::vector<int64_t>& foldedCounts = own ? own->folded : counted.folded_;
         const size_t from = bounds[k];
         const std::string_view piece = text.substr(from, bounds[k + 1] - from);
         const size_t exactFrom = charStartBefore(text, from, exact_.margin);
         int32_t state = exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0);
         if (tracking_)
-            exact_.counter->count(piece, exactCounts, 1, state, tracked_, from, found);
+            exact_.counter->count(piece, exactCounts, 1, state, tracked_, from, counted.found_[k]);
         else
             exact_.counter->count(piece, exactCounts, 1, state);
         if (folded_.counter->size() > 0) {
@@ -1504,11 +1505,20 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
     };
     runInParts(parts, countPart, between);
     for (const Part& part : later) {
-        for (size_t f = 0; f < exact_.counts.size(); ++f)
-            exact_.counts[f] += part.exact[f];
-        for (size_t f = 0; f < folded_.counts.size(); ++f)
-            folded_.counts[f] += part.folded[f];
+        for (size_t f = 0; f < counted.exact_.size(); ++f)
+            counted.exact_[f] += part.exact[f];
+        for (size_t f = 0; f < counted.folded_.size(); ++f)
+            counted.folded_[f] += part.folded[f];
     }
+}
+
+void RuleFilter::take(Counted& counted)
+{
+    textSize_ = counted.textSize_;
+    changes_.clear();
+    // The counts trade places: the old ones are storage for the next count.
+    exact_.counts.swap(counted.exact_);
+    folded_.counts.swap(counted.folded_);
     if (!tracking_)
         return;
     // Each tracked factor's places, in text order.
@@ -1519,15 +1529,22 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
         if (tracked_[f])
             places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
     }
-    // Parts in text order keep each factor's places in order.
-    auto takePlaces = [this](std::vector<LiteralCounter::Occurrence>& found) {
+    // Parts in text order keep each factor's places in order. A long list
+    // goes as soon as it is taken; a short one is kept for the next count.
+    for (std::vector<LiteralCounter::Occurrence>& found : counted.found_) {
         for (const LiteralCounter::Occurrence& o : found)
             places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
-        std::vector<LiteralCounter::Occurrence>().swap(found);
-    };
-    takePlaces(firstFound);
-    for (Part& part : later)
-        takePlaces(part.found);
+        if (found.capacity() * sizeof(LiteralCounter::Occurrence) > kScanPiece)
+            std::vector<LiteralCounter::Occurrence>().swap(found);
+        else
+            found.clear();
+    }
+}
+
+void RuleFilter::scan(std::string_view text, const std::function<void()>& between)
+{
+    count(text, scanned_, between);
+    take(scanned_);
 }
 
 bool RuleFilter::mayMatch(size_t index) const

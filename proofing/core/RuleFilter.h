@@ -104,8 +104,24 @@ public:
     explicit RuleFilter(const std::vector<PassRule>& rules);
     ~RuleFilter();
 
-    // Counts the factors in a new text. A long text is read in parts on other
-    // threads, with `between` called again and again until they are done.
+    // A text's factors counted apart from the filter, for take().
+    class Counted {
+        friend class RuleFilter;
+        size_t textSize_ = 0;
+        std::vector<int64_t> exact_, folded_;
+        // Per part of the text, in text order: where tracked factors occur.
+        std::vector<std::vector<LiteralCounter::Occurrence>> found_;
+    };
+    // Counts the factors in `text` into `counted`, reusing its storage. Reads
+    // nothing of the filter that changes after its construction, so it may
+    // run on another thread while the filter goes on with another text. A
+    // long text is read in parts on other threads, with `between` called
+    // again and again until they are done.
+    void count(std::string_view text, Counted& counted, const std::function<void()>& between = {}) const;
+    // From now on the filter stands for the text that `counted` was counted
+    // from; `counted` keeps storage for a later count.
+    void take(Counted& counted);
+    // Counts the factors in a new text and takes them in.
     void scan(std::string_view text, const std::function<void()>& between = {});
     // False only when rule `index` provably cannot match the text.
     bool mayMatch(size_t index) const;
@@ -165,6 +181,8 @@ private:
     std::vector<Places> places_;
     std::vector<Change> changes_;
     std::vector<RegEx::StartSpan> spans_;
+    // Storage for the counts of scan().
+    Counted scanned_;
 };
 
 } // namespace tv

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core/Errors.h"
@@ -97,6 +98,7 @@ private slots:
     void startSpansFollowEdits();
     void longFactorsHoldTheirMatches();
     void aLongTextCountsAsOneCountedInOnePiece();
+    void textsCountedAsideAreTakenInWhole();
 };
 
 void TestRuleFilter::factors_data()
@@ -741,6 +743,67 @@ void TestRuleFilter::aLongTextCountsAsOneCountedInOnePiece()
             same(("with " + search + " again").c_str());
         }
         QVERIFY(parts.mayMatch(0) && parts.mayMatch(1) && parts.mayMatch(2) && parts.mayMatch(3));
+    }
+}
+
+// The next text is counted on another thread while the filter goes on with
+// the current one (its counts and places updated and asked for); once taken
+// in, the filter answers for the next text as a fresh scan of it does, also
+// after edits. The counts' storage passes from text to text.
+void TestRuleFilter::textsCountedAsideAreTakenInWhole()
+{
+    std::mt19937 random(59);
+    const std::vector<std::string> replacements = {"", "の", "ます", "key", "\r", "$0$0", "ファイル", "イルファ"};
+    const std::vector<PassRule> rules = spanRules(random, 40);
+    RuleFilter kept(rules);
+    auto differs = [&](const std::string& text, const char* when) -> std::string {
+        RuleFilter fresh(rules);
+        fresh.scan(text);
+        for (size_t i = 0; i < rules.size(); ++i) {
+            const std::string where = "rule " + std::to_string(i) + " " + when;
+            if (kept.mayMatch(i) != fresh.mayMatch(i))
+                return where;
+            const std::vector<RegEx::StartSpan>* a = kept.startSpans(i);
+            const std::vector<RegEx::StartSpan>* b = fresh.startSpans(i);
+            if ((a != nullptr) != (b != nullptr) || (a && a->size() != b->size()))
+                return where + ": spans";
+            for (size_t k = 0; a && k < a->size(); ++k)
+                if ((*a)[k].first != (*b)[k].first || (*a)[k].last != (*b)[k].last)
+                    return where + ": span " + std::to_string(k);
+        }
+        return {};
+    };
+    auto edit = [&](std::string& text, RegEx& engine) {
+        const PassRule& r = rules[random() % rules.size()];
+        TextEdits edits;
+        prepareEngine(engine, r);
+        engine.replaceAllIn(text, replacements[random() % replacements.size()], &edits);
+        kept.update(text, edits);
+    };
+    std::string text = spanText(random, 300);
+    kept.scan(text);
+    RuleFilter::Counted counted;
+    RegEx engine;
+    for (int round = 0; round < 40; ++round) {
+        // Longer and shorter texts by turns, so that storage left from a
+        // text with more occurrences is counted into again.
+        const std::string next = spanText(random, round % 2 ? 40 : 400);
+        std::thread aside([&] { kept.count(next, counted); });
+        for (int step = 0; step < 5 && text.size() < 6000; ++step) {
+            edit(text, engine);
+            for (size_t i = 0; i < rules.size(); ++i)
+                kept.startSpans(i);
+        }
+        aside.join();
+        kept.take(counted);
+        text = next;
+        std::string d = differs(text, "as taken in");
+        QVERIFY2(d.empty(), d.c_str());
+        for (int step = 0; step < 3 && text.size() < 6000; ++step) {
+            edit(text, engine);
+            d = differs(text, "after an edit");
+            QVERIFY2(d.empty(), d.c_str());
+        }
     }
 }
 
