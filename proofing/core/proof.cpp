@@ -188,6 +188,8 @@ void proof::cancelTest()
 
 std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, const std::string& proposed)
 {
+    // While the user answers, the next file may be changed.
+    readAhead_.drop();
     collectSaves(true);
     view_->markMatch(start, matchText);
     if (app_.isSelectRep) {
@@ -233,7 +235,9 @@ std::optional<std::string> proof::confirmMatch(int64_t start, const std::string&
 std::string proof::runScript(int64_t start, const std::string& matchText, int ruleReplaceCount)
 {
     // A script may read any file: the ones the pass has written are whole.
+    // It may also write one, the next file too.
     collectSaves(true);
+    readAhead_.drop();
     ScriptValues values;
     values.matchText = matchText;
     values.itemName = itemName_;
@@ -286,6 +290,9 @@ void proof::Event_Run()
         view_->refreshMenus();
         dictionaryFolder_ = besideApplication("Dictionary");
         saves_ = std::make_unique<SavesAside>();
+        // The first file is read while the rules load.
+        if (!app_.isClip && !app_.dropItem.empty() && onWorker())
+            readAhead_.start(app_.dropItem.front(), detector_, nullptr, [] { yieldToOthers(); });
 
         loadingRules_ = true;
         const bool loaded = loadRules();
@@ -322,6 +329,7 @@ void proof::Event_Run()
     } catch (...) {
         failure = std::current_exception();
     }
+    readAhead_.settle([] { yieldToOthers(); });
     if (saves_)
         savedCount_ += saves_->settle([] { yieldToOthers(); }, nullptr);
     if (failure) {
@@ -365,12 +373,18 @@ void proof::takeInItem()
             throw NilObjectException("no file queued");
         // A copy: starters may append to the queue while the intake yields.
         const FolderItem file = app_.dropItem.front();
-        // An earlier file's output queued as an input is read as written.
-        if (saves_ && saves_->touches(file.path()))
-            collectSaves(true);
         itemPlace_ = "ファイル: " + displayable(file.AbsolutePath());
         itemName_ = file.DisplayName();
-        TakenFile taken = takeInFile(file, detector_);
+        itemRead_ = readAhead_.take(file, [] { yieldToOthers(); });
+        TakenFile taken;
+        if (itemRead_) {
+            taken = std::move(itemRead_->taken);
+        } else {
+            // An earlier file's output queued as an input is read as written.
+            if (saves_ && saves_->touches(file.path()))
+                collectSaves(true);
+            taken = takeInFile(file, detector_);
+        }
         itemText_ = std::move(taken.text);
         itemLineEnd_ = taken.lineEnd;
         itemEncoding_ = taken.encoding;
@@ -386,12 +400,17 @@ void proof::applyRules()
     Decider decider(*this);
     const int32_t count = static_cast<int32_t>(rules_.size());
     if (filter_) {
-        filter_->scan(itemText_, [] { yieldToOthers(); });
+        if (itemRead_ && itemRead_->isCounted)
+            filter_->take(itemRead_->counted);
+        else
+            filter_->scan(itemText_, [] { yieldToOthers(); });
         if (!patternsAhead_) {
             compileRulesAhead();
             patternsAhead_ = true;
         }
     }
+    itemRead_ = nullptr;
+    readNextItem();
     ruleIndex_ = 0;
     while (ruleIndex_ < count) {
         // Rules applied at once never wait, so the end of the session is
@@ -467,6 +486,18 @@ void proof::applyRules()
     }
 }
 
+void proof::readNextItem()
+{
+    // Saves aside say which files are still to be written; without them the
+    // pass reads each file in its turn.
+    if (app_.isClip || !saves_ || !onWorker() || app_.dropItem.size() < 2)
+        return;
+    const FolderItem& next = app_.dropItem[1];
+    if (saves_->touches(next.path()))
+        return;
+    readAhead_.start(next, detector_, filter_.get(), [] { yieldToOthers(); });
+}
+
 // While the first item's rules run, the patterns of those still to come
 // compile on other threads: with their machine code when the item may match
 // them, in the form held to start spans when they may have some.
@@ -508,9 +539,12 @@ void proof::saveTextFile(std::string text)
     const FolderItem source = app_.dropItem.front();
     // The name's own bytes, so that a name that is not UTF-8 keeps them.
     const std::string name = outputName(source.Name(), app_.makeFormatStr(app_.prefExtension));
-    // A save dialog is a question: the saves before it have ended first.
-    if (app_.prefSaveType == "dialog")
+    // A save dialog is a question: the saves before it have ended first,
+    // and the next file may be changed while it is open.
+    if (app_.prefSaveType == "dialog") {
+        readAhead_.drop();
         collectSaves(true);
+    }
     const FolderItem target = outputTarget(app_, source, name);
     if (!target) {
         ++unsavedCount_;
@@ -539,6 +573,10 @@ void proof::saveTextFile(std::string text)
                                FolderSync::ByCaller);
         },
         [] { yieldToOthers(); });
+    // The output is the next file queued, by its name or another: that file
+    // is read as written, in its turn.
+    if (readAhead_.held() && saves_->touches(readAhead_.path()))
+        readAhead_.drop();
 }
 
 void proof::collectSaves(bool wait)
@@ -574,6 +612,7 @@ void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_
 
 void proof::noticeAndWait(const std::string& message, const std::string* sum)
 {
+    readAhead_.drop();
     collectSaves(true);
     view_->showNotice(message, sum);
     userWait();

@@ -10,6 +10,7 @@
 #include "platform/core/Thread.h"
 #include "proofing/core/PassIntake.h"
 #include "proofing/core/PassRules.h"
+#include "proofing/core/ReadAhead.h"
 #include "proofing/core/RegEx.h"
 #include "proofing/core/RuleFilter.h"
 #include "proofing/core/RuleLoading.h"
@@ -78,6 +79,9 @@ private:
     // The phases; each returns false when the pass is to end at once.
     bool loadRules();
     void takeInItem();
+    // Starts reading the file queued after the current item, when the pass
+    // can tell whether anything writes it before its turn.
+    void readNextItem();
     void applyRules();
     void compileRulesAhead();
     void writeItem();
@@ -154,10 +158,17 @@ private:
     bool itemChanged_ = false;
     bool clipboardHadText_ = false;
 
+    // What was read ahead for the item, if anything, until its counts are
+    // taken in.
+    ReadAhead::Read* itemRead_ = nullptr;
+
     // Per rule.
     int32_t ruleIndex_ = 0;
     bool checkTextLoaded_ = false;
     FolderItem scriptFile_;
+
+    // Reads with the detector and the filter above: ends first.
+    ReadAhead readAhead_;
 };
 
 // The start step of a pass: marks it as running and starts its worker, which

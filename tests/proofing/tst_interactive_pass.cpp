@@ -38,6 +38,8 @@ private slots:
     void emptyMatchesComeToAnEnd();
     void caseAfterARuleThatWorksMatchByMatch_data();
     void caseAfterARuleThatWorksMatchByMatch();
+    void theNextFileIsReadInItsTurn_data();
+    void theNextFileIsReadInItsTurn();
 
 private:
     void dictionary(const std::string& rules);
@@ -318,6 +320,42 @@ void TestInteractivePass::caseAfterARuleThatWorksMatchByMatch()
 
     QCOMPARE(alone, expected.toStdString());
     QCOMPARE(both, alone);
+}
+
+void TestInteractivePass::theNextFileIsReadInItsTurn_data()
+{
+    QTest::addColumn<bool>("byScript");
+    QTest::newRow("changed while a question is open") << false;
+    QTest::newRow("changed by a rule's script") << true;
+}
+
+void TestInteractivePass::theNextFileIsReadInItsTurn()
+{
+    // The second file changes while the pass works on the first: its output
+    // comes from what it holds when its turn comes.
+    QFETCH(bool, byScript);
+    const std::string second = root_ + "/in/two.txt";
+    if (byScript) {
+        const std::string path = root_ + "/app/Script/change.sh";
+        writeFile(path, "#!/bin/sh\nprintf 'x more' > \"" + second + "\"\nprintf '%s' \"$1\"\n");
+        QFile::setPermissions(QString::fromStdString(path),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        dictionary("a\tchange.sh\t---*----\t\rx\ty\t--------\t\r");
+    } else {
+        dictionary("a\tb\t--*-----\t\rx\ty\t--------\t\r");
+        view_->onQuestion = [&] {
+            // Long enough for a read of the second file begun meanwhile.
+            QTest::qSleep(100);
+            writeFile(second, "x more");
+            app_->manualCancel = false;
+            app_->notifyClose = true;
+        };
+    }
+    queue("one.txt", "a x");
+    queue("two.txt", "x");
+    run();
+    QCOMPARE(readFile(root_ + "/in/one[fixed].txt"), std::string(byScript ? "a y" : "b y"));
+    QCOMPARE(readFile(root_ + "/in/two[fixed].txt"), std::string("y more"));
 }
 
 QTEST_MAIN(TestInteractivePass)

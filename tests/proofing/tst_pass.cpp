@@ -157,6 +157,7 @@ private slots:
     void endStepsAlwaysRun();
     void lostWorkIsReported();
     void noticeThroughAPass();
+    void anOutputQueuedAsAnInputIsReadAsWritten_data();
     void anOutputQueuedAsAnInputIsReadAsWritten();
     void outputsToOneFileKeepTheQueueOrder();
     void lateSaveFailureNamesItsFile();
@@ -1052,19 +1053,41 @@ void TestPass::noticeThroughAPass()
     QVERIFY(view_->notices.empty());
 }
 
+void TestPass::anOutputQueuedAsAnInputIsReadAsWritten_data()
+{
+    QTest::addColumn<bool>("fileBetween");
+    QTest::newRow("right after its source") << false;
+    QTest::newRow("a file later") << true;
+}
+
 void TestPass::anOutputQueuedAsAnInputIsReadAsWritten()
 {
     // A folder proofread again holds the last pass's output: it comes after
     // its source in the queue and is read as this pass has just written it,
     // however long its flush to the disk takes.
+    QFETCH(bool, fileBetween);
     SlowDisk disk;
     disk.slow = "a[fixed].txt";
     app_->isFastProof = true; // every file read is saved
     writeDictionary({{"x", "y", "", ""}});
     input("a.txt", "xx");
+    std::string title;
+    bool waited = false;
+    if (fileBetween) {
+        input("b.txt", "x");
+        // The first file's save ends while the one between is worked on.
+        view_->onTitle = [&](const std::string& t) { title = t; };
+        view_->onReplaceCount = [&](const std::string&) {
+            if (!waited && title.find("b.txt") != std::string::npos) {
+                waited = true;
+                QTest::qSleep(300);
+            }
+        };
+    }
     input("a[fixed].txt", "x");
     auto pass = run();
-    QCOMPARE(pass->savedCount(), 2);
+    QCOMPARE(waited, fileBetween);
+    QCOMPARE(pass->savedCount(), fileBetween ? 3 : 2);
     QCOMPARE(q(readBytes(output("a[fixed].txt"))), QByteArray("yy"));
     QCOMPARE(q(readBytes(output("a[fixed][fixed].txt"))), QByteArray("yy"));
 }
