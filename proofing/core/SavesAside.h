@@ -30,8 +30,10 @@ public:
     };
 
     // At most `inFlight` saves, and `inFlightBytes` of text, under way at
-    // once; a single larger text still goes alone.
-    explicit SavesAside(size_t threads = 4, size_t inFlight = 8, size_t inFlightBytes = size_t(64) << 20);
+    // once; a single larger text still goes alone. Many small files are
+    // written as fast as their flushes go: flushes under way together share
+    // the file system's journal commits, so many threads each wait on one.
+    explicit SavesAside(size_t threads = 16, size_t inFlight = 32, size_t inFlightBytes = size_t(64) << 20);
     // Lets every save started end; none is left half done.
     ~SavesAside();
     SavesAside(const SavesAside&) = delete;
