@@ -2,10 +2,12 @@
 
 namespace tv {
 
-ReadAhead::ReadAhead() : thread_([this] { run(); }) {}
+ReadAhead::ReadAhead() = default;
 
 ReadAhead::~ReadAhead()
 {
+    if (!thread_.joinable())
+        return;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -23,6 +25,9 @@ void ReadAhead::start(const FolderItem& file, const detectKanji& detector, const
     file_ = file;
     detector_ = &detector;
     filter_ = filter;
+    // The thread comes with the first read: a pass of the clipboard has none.
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { run(); });
     busy_.store(true, std::memory_order_release);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
