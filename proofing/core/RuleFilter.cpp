@@ -1721,9 +1721,9 @@ bool RuleFilter::mayHaveStartSpans(size_t index) const
 
 const std::vector<RegEx::StartSpan>* RuleFilter::startSpans(size_t index)
 {
-    const size_t maxBytes = ruleMaxBytes_[index];
-    if (maxBytes == 0 || !tracking_)
+    if (!mayHaveStartSpans(index))
         return nullptr;
+    const size_t maxBytes = ruleMaxBytes_[index];
     // A pcre2 call costs about what scanning this many bytes does: spans
     // closer than that are searched as one.
     constexpr size_t kCallBytes = 1024;
