@@ -188,9 +188,7 @@ void proof::cancelTest()
 
 std::optional<std::string> proof::confirmMatch(int64_t start, const std::string& matchText, const std::string& proposed)
 {
-    // While the user answers, the next file may be changed.
-    readAhead_.drop();
-    collectSaves(true);
+    beforeOthersAct();
     view_->markMatch(start, matchText);
     if (app_.isSelectRep) {
         makeSelectList(proposed, matchText, ruleList_.commentList[static_cast<size_t>(ruleIndex_)]);
@@ -236,8 +234,7 @@ std::string proof::runScript(int64_t start, const std::string& matchText, int ru
 {
     // A script may read any file: the ones the pass has written are whole.
     // It may also write one, the next file too.
-    collectSaves(true);
-    readAhead_.drop();
+    beforeOthersAct();
     ScriptValues values;
     values.matchText = matchText;
     values.itemName = itemName_;
@@ -539,12 +536,9 @@ void proof::saveTextFile(std::string text)
     const FolderItem source = app_.dropItem.front();
     // The name's own bytes, so that a name that is not UTF-8 keeps them.
     const std::string name = outputName(source.Name(), app_.makeFormatStr(app_.prefExtension));
-    // A save dialog is a question: the saves before it have ended first,
-    // and the next file may be changed while it is open.
-    if (app_.prefSaveType == "dialog") {
-        readAhead_.drop();
-        collectSaves(true);
-    }
+    // A save dialog is a question.
+    if (app_.prefSaveType == "dialog")
+        beforeOthersAct();
     const FolderItem target = outputTarget(app_, source, name);
     if (!target) {
         ++unsavedCount_;
@@ -593,6 +587,12 @@ void proof::collectSaves(bool wait)
     }
 }
 
+void proof::beforeOthersAct()
+{
+    readAhead_.drop();
+    collectSaves(true);
+}
+
 void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_t savedCount,
                          int32_t replacements)
 {
@@ -612,8 +612,7 @@ void proof::notifyResult(bool manyFiles, bool changed, int32_t filesDone, int32_
 
 void proof::noticeAndWait(const std::string& message, const std::string* sum)
 {
-    readAhead_.drop();
-    collectSaves(true);
+    beforeOthersAct();
     view_->showNotice(message, sum);
     userWait();
 }

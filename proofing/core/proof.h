@@ -104,6 +104,10 @@ private:
     // Called before the pass shows anything, runs a script or reads a file
     // a save is writing.
     void collectSaves(bool wait);
+    // Before the pass asks the user anything or runs a script: the saves
+    // under way end, and what was read ahead is forgotten, since the next
+    // file may be changed meanwhile.
+    void beforeOthersAct();
     // Where a failure stopped the pass, and why, for the failure message:
     // the item, the dictionary being loaded or the rule being applied.
     std::string failurePlace(const std::exception_ptr& failure) const;
