@@ -721,6 +721,11 @@ private slots:
         QVERIFY(w.lastStart() && w.lastStart()->started);
         QVERIFY(test::waitFor([this] { return !s->app->isWorking; }));
         QCOMPARE(readFile(in + "t[fixed].txt"), std::string("y1"));
+        // The pass window has just closed; which window the system activates
+        // next, and when, is up to it. Bring the workspace to the front again.
+        w.widget()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.widget()));
+        QCOMPARE(Window::front(), &w);
         // While a pass runs the command is off; the others stay on.
         s->app->isWorking = true;
         s->app->EnableMenuItems();
