@@ -56,13 +56,19 @@ void BinaryStream::setLength(int64_t length)
 
 std::string BinaryStream::Read(size_t count)
 {
-    if (fd_ < 0)
-        throw NilObjectException("stream is closed");
     std::string out;
     out.resize(count);
+    out.resize(ReadInto(out.data(), count));
+    return out;
+}
+
+size_t BinaryStream::ReadInto(char* buffer, size_t count)
+{
+    if (fd_ < 0)
+        throw NilObjectException("stream is closed");
     size_t done = 0;
     while (done < count) {
-        ssize_t n = ::pread(fd_, out.data() + done, count - done, position_ + static_cast<off_t>(done));
+        ssize_t n = ::pread(fd_, buffer + done, count - done, position_ + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -72,9 +78,8 @@ std::string BinaryStream::Read(size_t count)
             break;
         done += static_cast<size_t>(n);
     }
-    out.resize(done);
     position_ += static_cast<int64_t>(done);
-    return out;
+    return done;
 }
 
 void BinaryStream::Write(std::string_view bytes)

@@ -22,6 +22,9 @@ public:
     void setPosition(int64_t p) { position_ = p; }
     bool EOF_() const { return position_ >= Length(); }
     std::string Read(size_t count);
+    // Reads up to `count` bytes into `buffer`: fewer only at the end of the
+    // file. Returns how many it read.
+    size_t ReadInto(char* buffer, size_t count);
     void Write(std::string_view bytes);
     void Close();
 

@@ -54,18 +54,23 @@ void normaliseLineEnds(std::string& text)
 std::string readFileBytes(const FolderItem& file)
 {
     auto stream = file.OpenAsBinaryFile(false);
-    const int64_t length = std::max<int64_t>(stream->Length(), 0);
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(length));
-    // Pieces no larger than what is left, so a small file costs its size.
+    const size_t length = static_cast<size_t>(std::max<int64_t>(stream->Length(), 0));
+    // Read straight into the result, a piece at a time. One byte more than
+    // the length sees the end of the file; a file that has grown meanwhile
+    // is read to its new end.
+    std::string bytes(length + 1, '\0');
+    size_t done = 0;
     for (;;) {
-        const int64_t left = length - static_cast<int64_t>(bytes.size());
-        std::string piece = stream->Read(static_cast<size_t>(std::clamp<int64_t>(left, 1, int64_t(kPassChunk))));
-        if (piece.empty())
+        if (done == bytes.size())
+            bytes.resize(done + kPassChunk);
+        const size_t want = std::min(bytes.size() - done, kPassChunk);
+        const size_t got = stream->ReadInto(bytes.data() + done, want);
+        done += got;
+        if (got < want)
             break;
-        bytes += piece;
         yieldToOthers();
     }
+    bytes.resize(done);
     stream->Close();
     return bytes;
 }

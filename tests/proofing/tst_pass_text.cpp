@@ -4,6 +4,7 @@
 // of the result notice.
 
 #include "app/core/AppState.h"
+#include "platform/core/FolderItem.h"
 #include "platform/core/Text.h"
 #include "proofing/core/PassChunks.h"
 #include "proofing/core/PassIntake.h"
@@ -12,6 +13,8 @@
 #include "proofing/core/PassOutput.h"
 #include "proofing/core/PassRules.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <random>
@@ -106,6 +109,8 @@ private slots:
     void lineEnds();
     void restore_data();
     void restore();
+    void readingInPieces_data();
+    void readingInPieces();
     void conversionInPieces_data();
     void conversionInPieces();
     void formsOverPieces_data();
@@ -174,6 +179,35 @@ void TestPassText::restore()
     std::string s = text.toStdString();
     restoreLineEnds(s, LineEnd(form));
     QCOMPARE(q(s), restored);
+}
+
+// A file is read whole, byte for byte, whatever its size against the piece
+// read at a time.
+void TestPassText::readingInPieces_data()
+{
+    QTest::addColumn<qint64>("size");
+    const auto piece = static_cast<qint64>(kPassChunk);
+    for (qint64 size : {qint64(0), qint64(1), piece - 1, piece, piece + 1, 2 * piece, 2 * piece + 5})
+        QTest::newRow(qPrintable(QString::number(size))) << size;
+}
+
+void TestPassText::readingInPieces()
+{
+    QFETCH(qint64, size);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    std::string bytes(static_cast<size_t>(size), '\0');
+    std::mt19937 random(static_cast<unsigned>(size));
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    const QString path = dir.filePath(QStringLiteral("in.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(q(bytes)), size);
+    file.close();
+    const std::string read = readFileBytes(FolderItem::fromPath(path.toStdString()));
+    QCOMPARE(read.size(), bytes.size());
+    QVERIFY(read == bytes);
 }
 
 void TestPassText::conversionInPieces_data()
