@@ -29,6 +29,8 @@ constexpr size_t kScanPiece = size_t(1) << 20;
 // Texts from this size up are counted on several threads at once.
 constexpr size_t kParallelScanBytes = size_t(256) << 10;
 constexpr size_t kScanThreads = 4;
+// Texts from this size up are read in lanes side by side.
+constexpr size_t kSideBySideBytes = size_t(16) << 10;
 // Rule lists from this size up are read on several threads at once.
 constexpr size_t kParallelRules = 256;
 constexpr uint32_t kLongS = 0x017F;
@@ -1329,6 +1331,45 @@ void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, 
     });
 }
 
+void LiteralCounter::countSideBySide(std::span<Lane> lanes, std::vector<int64_t>& counts, int64_t sign,
+                                     const std::vector<uint8_t>* wanted) const
+{
+    if (size_ == 0)
+        return;
+    Automaton& a = *automaton_;
+    auto hit = [&](Lane& lane, int32_t literal, size_t end) {
+        const auto l = static_cast<size_t>(literal);
+        counts[l] += sign;
+        if (wanted && (*wanted)[l])
+            lane.found->push_back({literal, lane.base + end + 1 - lengths_[l]});
+    };
+    size_t common = 0;
+    if (lanes.size() == kSideBySide) {
+        // The table is large and each step waits for the one before: lanes
+        // read side by side keep several look-ups under way at once.
+        common = lanes[0].piece.size();
+        for (const Lane& lane : lanes)
+            common = std::min(common, lane.piece.size());
+        const unsigned char* p[kSideBySide];
+        int32_t s[kSideBySide];
+        for (size_t j = 0; j < kSideBySide; ++j) {
+            p[j] = reinterpret_cast<const unsigned char*>(lanes[j].piece.data());
+            s[j] = lanes[j].state;
+        }
+        for (size_t i = 0; i < common; ++i) {
+            for (size_t j = 0; j < kSideBySide; ++j)
+                s[j] = a.follow(s[j], a.byteClass[p[j][i]]);
+            for (size_t j = 0; j < kSideBySide; ++j)
+                literalsEndingAt(a, s[j], [&](int32_t literal) { hit(lanes[j], literal, i); });
+        }
+        for (size_t j = 0; j < kSideBySide; ++j)
+            lanes[j].state = s[j];
+    }
+    for (Lane& lane : lanes)
+        lane.state = runAutomaton(a, lane.piece.substr(common), lane.state,
+                                  [&](int32_t literal, size_t end) { hit(lane, literal, common + end); });
+}
+
 size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int32_t& now,
                                        std::vector<int64_t>& counts, const std::vector<uint8_t>* wanted, size_t base,
                                        std::vector<Occurrence>* found) const
@@ -1443,17 +1484,46 @@ size_t RuleFilter::filteredRules() const
         std::count_if(ruleFactors_.begin(), ruleFactors_.end(), [](const auto& f) { return !f.empty(); }));
 }
 
+namespace {
+
+// Counts the literals of a piece read on from `state`, which it leaves as the
+// piece ends: a long piece in lanes side by side, each lane's automaton first
+// brought to where the piece before it leaves it by reading `margin` bytes.
+void countInLanes(const LiteralCounter& counter, std::string_view piece, size_t margin, int32_t& state,
+                  std::vector<int64_t>& counts)
+{
+    const size_t lanes = piece.size() < kSideBySideBytes ? 1 : LiteralCounter::kSideBySide;
+    std::vector<LiteralCounter::Lane> read(lanes);
+    size_t from = 0;
+    for (size_t k = 0; k < lanes; ++k) {
+        size_t to = k + 1 == lanes ? piece.size() : std::max(from, piece.size() / lanes * (k + 1));
+        while (to < piece.size() && continuation(static_cast<unsigned char>(piece[to])))
+            ++to;
+        const size_t warmFrom = charStartBefore(piece, from, margin);
+        read[k].piece = piece.substr(from, to - from);
+        read[k].state = k == 0 ? state : counter.advance(piece.substr(warmFrom, from - warmFrom), 0);
+        from = to;
+    }
+    counter.countSideBySide(read, counts, 1, nullptr);
+    state = read.back().state;
+}
+
+} // namespace
+
 void RuleFilter::count(std::string_view text, Counted& counted, const std::function<void()>& between) const
 {
     // A long text is counted in parts on threads of their own while the
-    // caller goes on with `between`. Each part counts the occurrences that end
-    // in it, its automaton first brought to where the text before it leaves
-    // it by reading as much of that text as a factor can reach back.
+    // caller goes on with `between`, and each thread reads its part in lanes
+    // side by side. Each lane counts the occurrences that end in it, its
+    // automaton first brought to where the text before it leaves it by
+    // reading as much of that text as a factor can reach back.
     const size_t n = text.size();
-    const size_t parts = n < kParallelScanBytes ? 1 : kScanThreads;
+    const size_t threads = n < kParallelScanBytes ? 1 : kScanThreads;
+    const size_t lanes = n < kSideBySideBytes ? 1 : LiteralCounter::kSideBySide;
+    const size_t parts = threads * lanes;
     std::vector<size_t> bounds{0};
     for (size_t k = 1; k < parts; ++k) {
-        size_t at = n / parts * k;
+        size_t at = std::max(bounds.back(), n / parts * k);
         while (at < n && continuation(static_cast<unsigned char>(text[at])))
             ++at;
         bounds.push_back(at);
@@ -1467,43 +1537,45 @@ void RuleFilter::count(std::string_view text, Counted& counted, const std::funct
     counted.found_.resize(parts);
     for (std::vector<LiteralCounter::Occurrence>& found : counted.found_)
         found.clear();
-    // The first part counts into `counted`; the others into their own counts,
-    // added up afterwards.
+    // The first thread counts into `counted`; the others into their own
+    // counts, added up afterwards.
     struct Part {
         std::vector<int64_t> exact, folded;
     };
-    std::vector<Part> later(parts - 1);
-    auto countPart = [&](size_t k) {
-        Part* own = k > 0 ? &later[k - 1] : nullptr;
+    std::vector<Part> later(threads - 1);
+    auto countPart = [&](size_t t) {
+        Part* own = t > 0 ? &later[t - 1] : nullptr;
         if (own) {
             own->exact.assign(counted.exact_.size(), 0);
             own->folded.assign(counted.folded_.size(), 0);
         }
         std::vector<int64_t>& exactCounts = own ? own->exact : counted.exact_;
         std::vector<int64_t>& foldedCounts = own ? own->folded : counted.folded_;
-        const size_t from = bounds[k];
-        const std::string_view piece = text.substr(from, bounds[k + 1] - from);
-        const size_t exactFrom = charStartBefore(text, from, exact_.margin);
-        int32_t state = exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0);
-        if (tracking_)
-            exact_.counter->count(piece, exactCounts, 1, state, tracked_, from, counted.found_[k]);
-        else
-            exact_.counter->count(piece, exactCounts, 1, state);
-        if (folded_.counter->size() > 0) {
-            const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
-            state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
-            // Folded a piece at a time: a copy of the whole part would be
-            // as large as the part.
-            for (size_t at = 0; at < piece.size();) {
-                size_t end = std::min(piece.size(), at + kScanPiece);
-                while (end < piece.size() && continuation(static_cast<unsigned char>(piece[end])))
-                    ++end;
-                folded_.counter->count(filterFold(piece.substr(at, end - at)), foldedCounts, 1, state);
-                at = end;
-            }
+        std::vector<LiteralCounter::Lane> exactLanes;
+        for (size_t k = t * lanes; k < (t + 1) * lanes; ++k) {
+            const size_t from = bounds[k];
+            const size_t exactFrom = charStartBefore(text, from, exact_.margin);
+            exactLanes.push_back({text.substr(from, bounds[k + 1] - from),
+                exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0), from, &counted.found_[k]});
+        }
+        exact_.counter->countSideBySide(exactLanes, exactCounts, 1, tracking_ ? &tracked_ : nullptr);
+        if (folded_.counter->size() == 0)
+            return;
+        const size_t from = bounds[t * lanes];
+        const std::string_view piece = text.substr(from, bounds[(t + 1) * lanes] - from);
+        const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
+        int32_t state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
+        // Folded a piece at a time: a copy of the whole part would be as
+        // large as the part.
+        for (size_t at = 0; at < piece.size();) {
+            size_t end = std::min(piece.size(), at + kScanPiece);
+            while (end < piece.size() && continuation(static_cast<unsigned char>(piece[end])))
+                ++end;
+            countInLanes(*folded_.counter, filterFold(piece.substr(at, end - at)), folded_.margin, state, foldedCounts);
+            at = end;
         }
     };
-    runInParts(parts, countPart, between);
+    runInParts(threads, countPart, between);
     for (const Part& part : later) {
         for (size_t f = 0; f < counted.exact_.size(); ++f)
             counted.exact_[f] += part.exact[f];

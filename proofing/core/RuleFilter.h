@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,20 @@ public:
     // piece (pieces handed over one after another: base grows with them).
     void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
                const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const;
+    // Counts like count() over several pieces, each lane starting in its
+    // `state`, which it leaves as it ends, and putting the occurrences of the
+    // literals marked in `wanted` (when given) in its own `found`, at `base`
+    // plus their offset. kSideBySide lanes are read side by side, so that
+    // their look-ups overlap; fewer are read one after another.
+    struct Lane {
+        std::string_view piece;
+        int32_t state = 0;
+        size_t base = 0;
+        std::vector<Occurrence>* found = nullptr;
+    };
+    static constexpr size_t kSideBySide = 8;
+    void countSideBySide(std::span<Lane> lanes, std::vector<int64_t>& counts, int64_t sign,
+                         const std::vector<uint8_t>* wanted) const;
     // Reads the same tail after two texts that left the automaton in the
     // states `was` and `now`, subtracting the occurrences read from `was` and
     // adding those from `now` (and appending those of the literals marked in

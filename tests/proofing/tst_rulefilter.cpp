@@ -88,6 +88,8 @@ private slots:
     void counterCountsEveryOccurrence();
     void counterCountsAsASearchDoes_data();
     void counterCountsAsASearchDoes();
+    void lanesCountAsEachReadAlone_data();
+    void lanesCountAsEachReadAlone();
     void skippedOnlyWithoutFactors();
     void neverSkipsAMatch();
     void countsStayExactThroughEdits();
@@ -330,6 +332,74 @@ void TestRuleFilter::counterCountsAsASearchDoes()
             ++expected;
         if (counts[i] != expected)
             QFAIL(qPrintable(QStringLiteral("literal %1: %2 against %3").arg(i).arg(counts[i]).arg(expected)));
+    }
+}
+
+// Lanes read side by side give what each lane read alone gives: its counts,
+// its occurrences at their places and the state it ends in, also when the
+// lanes differ in length and the longer ones go on alone.
+void TestRuleFilter::lanesCountAsEachReadAlone_data()
+{
+    QTest::addColumn<std::vector<size_t>>("lengths");
+    const size_t k = LiteralCounter::kSideBySide;
+    std::vector<size_t> equal(k, 300), unequal, oneEmpty(k, 300);
+    for (size_t j = 0; j < k; ++j)
+        unequal.push_back(300 + (j * 37) % 11);
+    unequal[k / 2] = 700;
+    oneEmpty[1] = 0;
+    QTest::newRow("equal lanes") << equal;
+    QTest::newRow("lanes of several lengths") << unequal;
+    QTest::newRow("an empty lane") << oneEmpty;
+    QTest::newRow("fewer lanes") << std::vector<size_t>{300, 200, 100};
+}
+
+void TestRuleFilter::lanesCountAsEachReadAlone()
+{
+    QFETCH(std::vector<size_t>, lengths);
+    std::mt19937 random(23);
+    const std::vector<std::string> letters = {"a", "b", "の", "\r"};
+    auto word = [&](size_t len) {
+        std::string w;
+        for (size_t n = 0; n < len; ++n)
+            w += letters[random() % letters.size()];
+        return w;
+    };
+    std::vector<std::string> set;
+    for (int i = 0; i < 300; ++i)
+        set.push_back(word(1 + random() % 8));
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+    const LiteralCounter counter(set);
+    std::vector<uint8_t> wanted(set.size());
+    for (uint8_t& w : wanted)
+        w = random() % 2;
+    std::vector<std::string> pieces;
+    std::vector<std::vector<LiteralCounter::Occurrence>> found(lengths.size()), alone(lengths.size());
+    std::vector<LiteralCounter::Lane> lanes;
+    std::vector<int64_t> counts(set.size(), 0), expected(set.size(), 0);
+    std::vector<int32_t> ends;
+    size_t base = 0;
+    for (size_t j = 0; j < lengths.size(); ++j) {
+        pieces.push_back(word(lengths[j]));
+        // Each lane goes on from where some text before it left the automaton.
+        const int32_t start = counter.advance(word(12), 0);
+        int32_t state = start;
+        counter.count(pieces.back(), expected, 1, state, wanted, base, alone[j]);
+        ends.push_back(state);
+        lanes.push_back({{}, start, base, &found[j]});
+        base += pieces.back().size();
+    }
+    for (size_t j = 0; j < lanes.size(); ++j)
+        lanes[j].piece = pieces[j];
+    counter.countSideBySide(lanes, counts, 1, &wanted);
+    QCOMPARE(counts, expected);
+    for (size_t j = 0; j < lanes.size(); ++j) {
+        QCOMPARE(lanes[j].state, ends[j]);
+        QCOMPARE(found[j].size(), alone[j].size());
+        for (size_t n = 0; n < found[j].size(); ++n) {
+            QCOMPARE(found[j][n].literal, alone[j][n].literal);
+            QCOMPARE(found[j][n].start, alone[j][n].start);
+        }
     }
 }
 
