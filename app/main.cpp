@@ -2,6 +2,7 @@
 #include "dictionary/ui/dicEdit.h"
 #include "platform/core/Dispatch.h"
 #include "platform/core/Services.h"
+#include "platform/core/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBusService.h"
 #include "platform/ui/QtServices.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     // One program per session: a second start hands its documents over.
     if (tv::DBusService::handToRunningInstance(documents))
         return 0;
+    tv::prepareCaseFolding();
 
     tv::QtServices qtServices;
     tv::setServices(&qtServices);

@@ -159,11 +159,13 @@ Run runPass(AppState& app, const std::vector<FolderItem>& files, bool fast, cons
     return r;
 }
 
-// The application shows its frame with the menus at start, so its first pass
-// never meets a process that has yet to load a font: the passes here start
-// from the same point.
-void showFrameAsAtStart(QMainWindow& frame)
+// The application starts making its table of other cases and shows its
+// frame with the menus at start, so its first pass never meets a process that
+// has yet to make the one or load a font: the passes here start from the same
+// point.
+void startAsTheProgramDoes(QMainWindow& frame)
 {
+    prepareCaseFolding();
     for (const char* title : {"ファイル", "編集", "校正", "辞書", "ウインドウ"})
         frame.menuBar()->addMenu(QString::fromUtf8(title));
     frame.show();
@@ -346,7 +348,7 @@ int main(int argc, char** argv)
     std::string().swap(joined);
 
     QMainWindow frame;
-    showFrameAsAtStart(frame);
+    startAsTheProgramDoes(frame);
 
     AppState app;
     registerAppState(&app);

@@ -7,7 +7,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -151,23 +153,49 @@ inline uint32_t foldRaw(uint32_t c)
     return uint32_t(QChar::toCaseFolded(char32_t(c)));
 }
 
+using FoldPairs = std::vector<std::pair<uint32_t, uint32_t>>;
+
 // Every (folded, original) pair where folding changes the original, ordered by
 // folded value: the other cases of a folded character.
-const std::vector<std::pair<uint32_t, uint32_t>>& foldPreimages()
+FoldPairs makeFoldPreimages()
 {
-    static const std::vector<std::pair<uint32_t, uint32_t>> table = [] {
-        std::vector<std::pair<uint32_t, uint32_t>> t;
-        for (uint32_t c = 0; c <= 0x10FFFF; ++c) {
-            if (c == 0xD800)
-                c = 0xE000;
-            const uint32_t f = foldRaw(c);
-            if (f != c)
-                t.emplace_back(f, c);
-        }
-        std::sort(t.begin(), t.end());
-        return t;
-    }();
+    FoldPairs t;
+    for (uint32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (c == 0xD800)
+            c = 0xE000;
+        const uint32_t f = foldRaw(c);
+        if (f != c)
+            t.emplace_back(f, c);
+    }
+    std::sort(t.begin(), t.end());
+    return t;
+}
+
+// Made once: on a thread of its own when the program asks for it early,
+// else by the first comparison that needs it.
+struct FoldTable {
+    std::once_flag started;
+    std::shared_future<FoldPairs> pairs;
+    void start(std::launch how)
+    {
+        std::call_once(started, [&] { pairs = std::async(how, makeFoldPreimages).share(); });
+    }
+};
+
+FoldTable& foldTable()
+{
+    // Never destroyed: a comparison made while the program ends still has it.
+    static FoldTable& table = *new FoldTable;
     return table;
+}
+
+const FoldPairs& foldPreimages()
+{
+    static const FoldPairs& pairs = []() -> const FoldPairs& {
+        foldTable().start(std::launch::deferred);
+        return foldTable().pairs.get();
+    }();
+    return pairs;
 }
 
 // Calls fn for every character whose folding is the folded value f.
@@ -474,6 +502,11 @@ int64_t InStr(int64_t start, std::string_view s, std::string_view find)
 }
 
 // --- Bytes -----------------------------------------------------------------
+
+void prepareCaseFolding()
+{
+    foldTable().start(std::launch::async);
+}
 
 int64_t LenB(std::string_view s)
 {

@@ -30,6 +30,12 @@ std::string Mid(std::string_view s, int64_t start, int64_t count);
 int64_t InStr(std::string_view s, std::string_view find);
 int64_t InStr(int64_t start, std::string_view s, std::string_view find);
 
+// Comparing characters outside ASCII while ignoring case needs a table of
+// every character's other cases, made at its first use. This starts making
+// it on a thread of its own, so that the first comparison need not wait for
+// all of it: the program calls it as it starts.
+void prepareCaseFolding();
+
 // Bytes.
 int64_t LenB(std::string_view s);
 std::string LeftB(std::string_view s, int64_t count);

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // U+212A KELVIN SIGN: three bytes, folds to the one byte "k".
@@ -44,6 +46,8 @@ class TestText : public QObject {
     Q_OBJECT
 
 private slots:
+    // First: the table of other cases is not made yet.
+    void caseFoldingMadeAsideAnswersAsAlways();
     void length_data();
     void length();
     void slice_data();
@@ -83,6 +87,25 @@ private slots:
 };
 
 // --- Characters and bytes --------------------------------------------------
+
+// The table of other cases made on a thread of its own while comparisons on
+// other threads already need it: each waits for it and answers as always.
+void TestText::caseFoldingMadeAsideAnswersAsAlways()
+{
+    tv::prepareCaseFolding();
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong {0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            if (tv::InStr("5" KELVIN " later", "k") != 2 || tv::InStr("x\u017Fy", "S") != 2 ||
+                !tv::textEquals("\u01C4", "\u01C6") || tv::InStr("日本", "本") != 2)
+                ++wrong;
+        });
+    tv::prepareCaseFolding();
+    for (std::thread& t : threads)
+        t.join();
+    QCOMPARE(wrong.load(), 0);
+}
 
 void TestText::length_data()
 {
