@@ -57,8 +57,12 @@ std::string readFileBytes(const FolderItem& file)
     const size_t length = static_cast<size_t>(std::max<int64_t>(stream->Length(), 0));
     // Read straight into the result, a piece at a time. One byte more than
     // the length sees the end of the file; a file that has grown meanwhile
-    // is read to its new end.
-    std::string bytes(length + 1, '\0');
+    // is read to its new end. The text has room to grow by an eighth: rules
+    // that change it write into the buffers they find, and this one is among
+    // them once the first rule has replaced the text.
+    std::string bytes;
+    bytes.reserve(length + length / 8 + 1);
+    bytes.resize(length + 1);
     size_t done = 0;
     for (;;) {
         if (done == bytes.size())

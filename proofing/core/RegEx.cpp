@@ -967,8 +967,11 @@ void RegEx::appendReplaced(std::string& out, std::string_view text, TextEdits* e
 {
     // Reserving only grows: libstdc++'s reserve would otherwise shrink a
     // kept buffer to the exact size, and fresh pages cost more than the scan.
-    if (out.capacity() < out.size() + text.size() + text.size() / 16)
-        out.reserve(out.size() + text.size() + text.size() / 16);
+    // A buffer made here has room to spare, so that kept, it still holds the
+    // text after later rules have each added a little to it.
+    const size_t needed = out.size() + text.size() + text.size() / 16;
+    if (out.capacity() < needed)
+        out.reserve(needed + text.size() / 16);
     const std::string_view expanded = impl_->expanded;
     size_t copied = 0, from = 0;
     for (const Impl::Replaced& r : impl_->replaced) {
