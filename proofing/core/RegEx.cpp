@@ -1013,6 +1013,11 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
     return outcome;
 }
 
+std::string& RegEx::spareText()
+{
+    return impl_->spare;
+}
+
 size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits)
 {
     const size_t count = collectReplacements(text, replacement, true);

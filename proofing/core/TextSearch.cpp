@@ -96,17 +96,22 @@ std::optional<TextRange> findText(std::string_view text, std::string_view find, 
 }
 
 size_t replaceAllText(std::string& text, std::string_view find, std::string_view replacement,
-                      bool caseSensitive, TextEdits* edits)
+                      bool caseSensitive, TextEdits* edits, std::string* spare)
 {
     const std::vector<uint32_t> needle = caseSensitive ? std::vector<uint32_t>{} : foldedCodePoints(find);
-    std::string out;
+    std::string own;
+    std::string& out = spare ? *spare : own;
+    out.clear();
     size_t copied = 0, count = 0;
     for (;;) {
         auto hit = caseSensitive ? findBytes(text, find, copied) : findFolded(text, needle, copied);
         if (!hit)
             break;
-        if (count == 0)
-            out.reserve(text.size());
+        // Room to spare, so that a kept buffer still holds the text after
+        // later replacements have each added a little to it.
+        const size_t needed = text.size() + text.size() / 16;
+        if (count == 0 && out.capacity() < needed)
+            out.reserve(needed + text.size() / 16);
         out.append(text, copied, hit->start - copied);
         const size_t inserted = out.size();
         out.append(replacement);
