@@ -1137,7 +1137,7 @@ RuleFactors ruleFactors(const PassRule& rule)
             return RuleFactors{};
         (f.folded ? out.folded : out.exact).push_back(std::move(f.text));
     }
-    if (rule.regex && out.folded.empty()) {
+    if (rule.regex) {
         // A character is at most four bytes.
         if (const std::optional<size_t> chars = maxMatchChars(rule.search); chars && *chars > 0)
             out.maxBytes = 4 * *chars;
@@ -1416,6 +1416,49 @@ std::string factorHead(const std::string& factor)
     return factor.substr(0, end);
 }
 
+// A folded factor gives start spans through its spellings in the text: every
+// text that filterFold makes the first characters of the factor, as long as
+// they are few and the characters enough not to be found everywhere.
+constexpr size_t kMostSpellings = 32;
+constexpr size_t kFewestSpelledChars = 3;
+
+// Every character that filterFold makes `folded`, itself among them.
+std::vector<uint32_t> spellingsOf(uint32_t folded)
+{
+    std::vector<uint32_t> out{folded};
+    if (folded >= 'a' && folded <= 'z')
+        out.push_back(folded - 32);
+    if (folded >= 0xFF41 && folded <= 0xFF5A)
+        out.push_back(folded - 32);
+    if (folded == 'k')
+        out.push_back(kKelvin);
+    if (folded == 's')
+        out.push_back(kLongS);
+    return out;
+}
+
+// The spellings of the longest start of a folded factor that has at most
+// kMostSpellings of them; nothing when that start is shorter than
+// kFewestSpelledChars characters.
+std::vector<std::string> spelledHead(const std::string& folded)
+{
+    std::vector<std::string> out{std::string()};
+    size_t chars = 0;
+    for (size_t at = 0; at < folded.size() && chars < kFactorHeadChars; ++chars) {
+        const std::vector<uint32_t> ways = spellingsOf(decodeAt(folded, at));
+        if (out.size() * ways.size() > kMostSpellings)
+            break;
+        std::vector<std::string> longer;
+        for (const std::string& start : out)
+            for (uint32_t cp : ways)
+                longer.push_back(start + Chr(cp));
+        out.swap(longer);
+    }
+    if (chars < kFewestSpelledChars)
+        return {};
+    return out;
+}
+
 } // namespace
 
 RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
@@ -1423,6 +1466,7 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     std::map<std::string, int32_t> exactIds, foldedIds;
     std::vector<std::string> exact, folded;
     ruleFactors_.resize(rules.size());
+    ruleSpanFactors_.resize(rules.size());
     ruleMaxBytes_.assign(rules.size(), 0);
     // Many rules are read on a few threads at once, each taking every
     // parts-th rule.
@@ -1454,6 +1498,30 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
                 folded.push_back(head);
             add(~it->second);
         }
+        // Start spans come from exact factors only: a folded one stands in
+        // for its spellings.
+        if (ruleMaxBytes_[r] == 0)
+            continue;
+        std::vector<int32_t>& spanIds = ruleSpanFactors_[r];
+        for (int32_t id : ids) {
+            if (id >= 0) {
+                spanIds.push_back(id);
+                continue;
+            }
+            const std::vector<std::string> spellings = spelledHead(folded[static_cast<size_t>(~id)]);
+            if (spellings.empty()) {
+                spanIds.clear();
+                ruleMaxBytes_[r] = 0;
+                break;
+            }
+            for (const std::string& spelling : spellings) {
+                auto [it, added] = exactIds.try_emplace(spelling, static_cast<int32_t>(exact.size()));
+                if (added)
+                    exact.push_back(spelling);
+                if (std::find(spanIds.begin(), spanIds.end(), it->second) == spanIds.end())
+                    spanIds.push_back(it->second);
+            }
+        }
     }
     exact_.counter = std::make_unique<LiteralCounter>(exact);
     exact_.counts.assign(exact.size(), 0);
@@ -1467,13 +1535,11 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     // Places are kept of the factors of rules whose matches have a known
     // longest length: only those get start spans.
     tracked_.assign(exact.size(), 0);
-    for (size_t r = 0; r < rules.size(); ++r)
-        if (ruleMaxBytes_[r] > 0)
-            for (int32_t f : ruleFactors_[r])
-                if (f >= 0) {
-                    tracked_[static_cast<size_t>(f)] = 1;
-                    tracking_ = true;
-                }
+    for (const std::vector<int32_t>& spanIds : ruleSpanFactors_)
+        for (int32_t f : spanIds) {
+            tracked_[static_cast<size_t>(f)] = 1;
+            tracking_ = true;
+        }
 }
 
 RuleFilter::~RuleFilter() = default;
@@ -1788,7 +1854,7 @@ void RuleFilter::bringUpToDate(int32_t literal)
 
 bool RuleFilter::mayHaveStartSpans(size_t index) const
 {
-    return tracking_ && ruleMaxBytes_[index] > 0;
+    return tracking_ && !ruleSpanFactors_[index].empty();
 }
 
 const std::vector<RegEx::StartSpan>* RuleFilter::startSpans(size_t index)
@@ -1801,7 +1867,7 @@ const std::vector<RegEx::StartSpan>* RuleFilter::startSpans(size_t index)
     constexpr size_t kCallBytes = 1024;
     spans_.clear();
     std::vector<RegEx::StartSpan> one;
-    for (int32_t f : ruleFactors_[index]) {
+    for (int32_t f : ruleSpanFactors_[index]) {
         bringUpToDate(f);
         const size_t length = exact_.counter->length(static_cast<size_t>(f));
         // A match holding the factor at p begins at p at the latest, and no

@@ -32,8 +32,8 @@ struct RuleFactors {
     // Every match contains one of these. Empty: the rule always runs.
     std::vector<std::string> exact;  // compared with the text's bytes
     std::vector<std::string> folded; // compared with the folded text
-    // Of a pattern whose factors are all exact: the most bytes one of its
-    // matches can span; 0 when that is not known.
+    // Of a regular expression: the most bytes one of its matches can span;
+    // 0 when that is not known.
     size_t maxBytes = 0;
     bool always() const { return exact.empty() && folded.empty(); }
 };
@@ -169,6 +169,9 @@ private:
     // Per rule: the factors, as indexes into exact_ (>= 0) or folded_ (~i).
     std::vector<std::vector<int32_t>> ruleFactors_;
     std::vector<size_t> ruleMaxBytes_; // RuleFactors::maxBytes of each rule
+    // Per rule with start spans: the exact factors they come from, a folded
+    // factor's spellings in its place.
+    std::vector<std::vector<int32_t>> ruleSpanFactors_;
     Side exact_;
     Side folded_;
     size_t textSize_ = 0;

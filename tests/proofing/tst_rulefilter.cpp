@@ -98,6 +98,8 @@ private slots:
     void longestMatch();
     void startsSpansFindWhatTheWholeSearchFinds();
     void startSpansFollowEdits();
+    void caselessRulesHoldToEverySpelling_data();
+    void caselessRulesHoldToEverySpelling();
     void longFactorsHoldTheirMatches();
     void aLongTextCountsAsOneCountedInOnePiece();
     void textsCountedAsideAreTakenInWhole();
@@ -580,8 +582,11 @@ namespace {
 const std::vector<std::string> spanPieces = {
     "の", "行", "key", "K", "s", "ａ", "(?i)", "(", ")", "(?:", "|", "?", "{2}", "{1,3}", ".", "\\b",
     "(?=", "(?<=", "(?!", "[あの]", "[^の]", "\\r", "^", "$", "\\s", "ます", "。", "ファ", "イル", "\\R", "*"};
+// Other spellings too, for rules that ignore case: capitals, KELVIN SIGN,
+// LONG S, a full-width capital.
 const std::vector<std::string> spanWords = {"の", "行", "key", "K", "s", "ａ", "\r", "\n", "ます", "。",
-                                            "ファ", "イル", " ", "あ", "b"};
+                                            "ファ", "イル", " ", "あ", "b", "KEY", "\u212Aey", "kE\u212A",
+                                            "\u017F", "S", "Ａ"};
 
 std::vector<PassRule> spanRules(std::mt19937& random, size_t count)
 {
@@ -636,11 +641,11 @@ std::string restrictedDiffers(const PassRule& rule, const std::vector<RegEx::Sta
 } // namespace
 
 // Searches held to a rule's start spans find, from anywhere in the text, what
-// the search of the whole text finds.
+// the search of the whole text finds; rules that ignore case among them.
 void TestRuleFilter::startsSpansFindWhatTheWholeSearchFinds()
 {
     std::mt19937 random(23);
-    int held = 0;
+    int held = 0, heldCaseless = 0;
     for (int round = 0; round < 300; ++round) {
         const std::vector<PassRule> rules = spanRules(random, 10);
         RuleFilter filter(rules);
@@ -651,12 +656,52 @@ void TestRuleFilter::startsSpansFindWhatTheWholeSearchFinds()
             if (!spans)
                 continue;
             ++held;
+            if (!rules[i].caseSensitive || rules[i].search.find("(?i)") != std::string::npos)
+                ++heldCaseless;
             const std::vector<RegEx::StartSpan> copy = *spans;
             const std::string differs = restrictedDiffers(rules[i], copy, text);
             QVERIFY2(differs.empty(), differs.c_str());
         }
     }
     QVERIFY(held > 500);
+    QVERIFY(heldCaseless > 100);
+}
+
+// A rule that ignores case is held to the places of every spelling of its
+// factors' first characters, and finds there what the whole search finds;
+// a factor too short to spell out gives no spans.
+void TestRuleFilter::caselessRulesHoldToEverySpelling_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("spans");
+    QTest::newRow("capitals") << "\\bsun\\b" << "The SUN and the Sun rise." << true;
+    QTest::newRow("full-width capitals") << "ａｂｃ" << "前のＡｂＣと後のａＢｃ" << true;
+    QTest::newRow("kelvin sign") << "key" << "a \u212Aey and a KEY" << true;
+    QTest::newRow("long s") << "ssh" << "\u017FSH or sSh" << true;
+    QTest::newRow("factor begun in a capital") << "Socket\\.IO" << "socket.io と SOCKET.IO と \u017Focket.io"
+                                               << true;
+    QTest::newRow("exact and folded factors") << "(?:設定|key)値" << "設定値と\u212AEY値" << true;
+    QTest::newRow("too short to spell out") << "ab" << "AB ab" << false;
+}
+
+void TestRuleFilter::caselessRulesHoldToEverySpelling()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, text);
+    QFETCH(bool, spans);
+    const std::vector<PassRule> rules = {regexRule(str(pattern), false)};
+    RuleFilter filter(rules);
+    const std::string t = str(text);
+    filter.scan(t);
+    QVERIFY(filter.mayMatch(0));
+    const std::vector<RegEx::StartSpan>* held = filter.startSpans(0);
+    QCOMPARE(held != nullptr, spans);
+    if (!held)
+        return;
+    const std::vector<RegEx::StartSpan> copy = *held;
+    const std::string differs = restrictedDiffers(rules[0], copy, t);
+    QVERIFY2(differs.empty(), differs.c_str());
 }
 
 // The places of the factors, brought up to date from each replacement, give
