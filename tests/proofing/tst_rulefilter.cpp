@@ -62,6 +62,27 @@ std::string describe(const RuleFactors& f)
     return out;
 }
 
+// A word of `length` letters drawn from `letters`.
+std::string randomWord(std::mt19937& random, const std::vector<std::string>& letters, size_t length)
+{
+    std::string word;
+    for (size_t k = 0; k < length; ++k)
+        word += letters[random() % letters.size()];
+    return word;
+}
+
+// Up to `count` words of 1 to `longest` letters, sorted, each once.
+std::vector<std::string> randomLiterals(std::mt19937& random, const std::vector<std::string>& letters, int count,
+                                        int longest)
+{
+    std::vector<std::string> set;
+    for (int i = 0; i < count; ++i)
+        set.push_back(randomWord(random, letters, 1 + random() % static_cast<unsigned>(longest)));
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+    return set;
+}
+
 std::string utf8(uint32_t cp)
 {
     std::string s;
@@ -310,19 +331,9 @@ void TestRuleFilter::counterCountsAsASearchDoes()
     QFETCH(int, longest);
     std::mt19937 random(11);
     const std::vector<std::string> letters = {"a", "b", "c", "の", "\r"};
-    auto word = [&](int len) {
-        std::string w;
-        for (int k = 0; k < len; ++k)
-            w += letters[random() % letters.size()];
-        return w;
-    };
-    std::vector<std::string> set;
-    for (int i = 0; i < literals; ++i)
-        set.push_back(word(1 + int(random() % unsigned(longest))));
-    std::sort(set.begin(), set.end());
-    set.erase(std::unique(set.begin(), set.end()), set.end());
+    const std::vector<std::string> set = randomLiterals(random, letters, literals, longest);
     const LiteralCounter counter(set);
-    const std::string text = word(6000);
+    const std::string text = randomWord(random, letters, 6000);
     std::vector<int64_t> counts(set.size(), 0);
     int32_t state = 0;
     // In two pieces, the second going on from where the first ended.
@@ -360,17 +371,8 @@ void TestRuleFilter::lanesCountAsEachReadAlone()
     QFETCH(std::vector<size_t>, lengths);
     std::mt19937 random(23);
     const std::vector<std::string> letters = {"a", "b", "の", "\r"};
-    auto word = [&](size_t len) {
-        std::string w;
-        for (size_t n = 0; n < len; ++n)
-            w += letters[random() % letters.size()];
-        return w;
-    };
-    std::vector<std::string> set;
-    for (int i = 0; i < 300; ++i)
-        set.push_back(word(1 + random() % 8));
-    std::sort(set.begin(), set.end());
-    set.erase(std::unique(set.begin(), set.end()), set.end());
+    auto word = [&](size_t length) { return randomWord(random, letters, length); };
+    const std::vector<std::string> set = randomLiterals(random, letters, 300, 8);
     const LiteralCounter counter(set);
     std::vector<uint8_t> wanted(set.size());
     for (uint8_t& w : wanted)
