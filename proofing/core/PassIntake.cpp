@@ -6,6 +6,7 @@
 #include "platform/core/Text.h"
 #include "platform/core/Thread.h"
 #include "proofing/core/PassChunks.h"
+#include "proofing/core/RebuiltText.h"
 #include "proofing/core/RegEx.h"
 
 #include <algorithm>
@@ -57,11 +58,10 @@ std::string readFileBytes(const FolderItem& file)
     const size_t length = static_cast<size_t>(std::max<int64_t>(stream->Length(), 0));
     // Read straight into the result, a piece at a time. One byte more than
     // the length sees the end of the file; a file that has grown meanwhile
-    // is read to its new end. The text has room to grow by an eighth: rules
-    // that change it write into the buffers they find, and this one is among
-    // them once the first rule has replaced the text.
+    // is read to its new end. Once the first rule has replaced the text, the
+    // text's buffer is kept for later ones to rebuild it in.
     std::string bytes;
-    bytes.reserve(length + length / 8 + 1);
+    reserveToRebuild(bytes, length + 1);
     bytes.resize(length + 1);
     size_t done = 0;
     for (;;) {

@@ -1,5 +1,6 @@
 #include "proofing/core/PassMatch.h"
 
+#include "proofing/core/RebuiltText.h"
 #include "proofing/core/TextSearch.h"
 
 #include <algorithm>
@@ -99,14 +100,8 @@ void EditCursor::skip(const Found& found)
 
 void EditCursor::replace(const Found& found, std::string_view replacement)
 {
-    if (!edited_) {
-        // Room to spare, as for a replacement of every match at once: the
-        // buffer is kept for the next rules.
-        const size_t rest = src_.size() - head_;
-        const size_t needed = rest + rest / 16 + replacement.size();
-        if (out_.capacity() < needed)
-            out_.reserve(needed + rest / 16);
-    }
+    if (!edited_)
+        reserveToRebuild(out_, src_.size() - head_ + replacement.size());
     out_.append(src_, head_ + copied_, found.start - copied_);
     const size_t inserted = out_.size();
     out_.append(replacement);

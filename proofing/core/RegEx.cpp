@@ -12,6 +12,7 @@
 
 #include "platform/core/Errors.h"
 #include "platform/core/Text.h"
+#include "proofing/core/RebuiltText.h"
 
 namespace tv {
 
@@ -965,13 +966,7 @@ size_t RegEx::collectReplacements(std::string_view text, std::string_view replac
 
 void RegEx::appendReplaced(std::string& out, std::string_view text, TextEdits* edits)
 {
-    // Reserving only grows: libstdc++'s reserve would otherwise shrink a
-    // kept buffer to the exact size, and fresh pages cost more than the scan.
-    // A buffer made here has room to spare, so that kept, it still holds the
-    // text after later rules have each added a little to it.
-    const size_t needed = out.size() + text.size() + text.size() / 16;
-    if (out.capacity() < needed)
-        out.reserve(needed + text.size() / 16);
+    reserveToRebuild(out, out.size() + text.size());
     const std::string_view expanded = impl_->expanded;
     size_t copied = 0, from = 0;
     for (const Impl::Replaced& r : impl_->replaced) {

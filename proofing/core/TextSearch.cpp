@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/core/Text.h"
+#include "proofing/core/RebuiltText.h"
 
 namespace tv {
 
@@ -107,11 +108,8 @@ size_t replaceAllText(std::string& text, std::string_view find, std::string_view
         auto hit = caseSensitive ? findBytes(text, find, copied) : findFolded(text, needle, copied);
         if (!hit)
             break;
-        // Room to spare, so that a kept buffer still holds the text after
-        // later replacements have each added a little to it.
-        const size_t needed = text.size() + text.size() / 16;
-        if (count == 0 && out.capacity() < needed)
-            out.reserve(needed + text.size() / 16);
+        if (count == 0)
+            reserveToRebuild(out, text.size());
         out.append(text, copied, hit->start - copied);
         const size_t inserted = out.size();
         out.append(replacement);
