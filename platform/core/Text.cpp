@@ -7,9 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <future>
 #include <limits>
-#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -171,30 +170,11 @@ FoldPairs makeFoldPreimages()
     return t;
 }
 
-// Made once: on a thread of its own when the program asks for it early,
-// else by the first comparison that needs it.
-struct FoldTable {
-    std::once_flag started;
-    std::shared_future<FoldPairs> pairs;
-    void start(std::launch how)
-    {
-        std::call_once(started, [&] { pairs = std::async(how, makeFoldPreimages).share(); });
-    }
-};
-
-FoldTable& foldTable()
-{
-    // Never destroyed: a comparison made while the program ends still has it.
-    static FoldTable& table = *new FoldTable;
-    return table;
-}
-
+// Made by the first caller, the others waiting for it; never destroyed, so
+// that a comparison made while the program ends still has it.
 const FoldPairs& foldPreimages()
 {
-    static const FoldPairs& pairs = []() -> const FoldPairs& {
-        foldTable().start(std::launch::deferred);
-        return foldTable().pairs.get();
-    }();
+    static const FoldPairs& pairs = *new FoldPairs(makeFoldPreimages());
     return pairs;
 }
 
@@ -505,7 +485,7 @@ int64_t InStr(int64_t start, std::string_view s, std::string_view find)
 
 void prepareCaseFolding()
 {
-    foldTable().start(std::launch::async);
+    std::thread([] { foldPreimages(); }).detach();
 }
 
 int64_t LenB(std::string_view s)
