@@ -1555,8 +1555,11 @@ namespace {
 // Counts the literals of a piece read on from `state`, which it leaves as the
 // piece ends: a long piece in lanes side by side, each lane's automaton first
 // brought to where the piece before it leaves it by reading `margin` bytes.
+// With `wanted`, the occurrences of the literals it marks go to the lanes'
+// own lists in `found`, at `base` plus their offset in the piece.
 void countInLanes(const LiteralCounter& counter, std::string_view piece, size_t margin, int32_t& state,
-                  std::vector<int64_t>& counts)
+                  std::vector<int64_t>& counts, const std::vector<uint8_t>* wanted = nullptr, size_t base = 0,
+                  std::span<std::vector<LiteralCounter::Occurrence>> found = {})
 {
     const size_t lanes = piece.size() < kSideBySideBytes ? 1 : LiteralCounter::kSideBySide;
     std::vector<LiteralCounter::Lane> read(lanes);
@@ -1568,9 +1571,11 @@ void countInLanes(const LiteralCounter& counter, std::string_view piece, size_t 
         const size_t warmFrom = charStartBefore(piece, from, margin);
         read[k].piece = piece.substr(from, to - from);
         read[k].state = k == 0 ? state : counter.advance(piece.substr(warmFrom, from - warmFrom), 0);
+        read[k].base = base + from;
+        read[k].found = wanted ? &found[k] : nullptr;
         from = to;
     }
-    counter.countSideBySide(read, counts, 1, nullptr);
+    counter.countSideBySide(read, counts, 1, wanted);
     state = read.back().state;
 }
 
@@ -1580,16 +1585,14 @@ void RuleFilter::count(std::string_view text, Counted& counted, const std::funct
 {
     // A long text is counted in parts on threads of their own while the
     // caller goes on with `between`, and each thread reads its part in lanes
-    // side by side. Each lane counts the occurrences that end in it, its
+    // side by side. Each part counts the occurrences that end in it, its
     // automaton first brought to where the text before it leaves it by
     // reading as much of that text as a factor can reach back.
     const size_t n = text.size();
     const size_t threads = n < kParallelScanBytes ? 1 : kScanThreads;
-    const size_t lanes = n < kSideBySideBytes ? 1 : LiteralCounter::kSideBySide;
-    const size_t parts = threads * lanes;
     std::vector<size_t> bounds{0};
-    for (size_t k = 1; k < parts; ++k) {
-        size_t at = std::max(bounds.back(), n / parts * k);
+    for (size_t k = 1; k < threads; ++k) {
+        size_t at = n / threads * k;
         while (at < n && continuation(static_cast<unsigned char>(text[at])))
             ++at;
         bounds.push_back(at);
@@ -1600,7 +1603,8 @@ void RuleFilter::count(std::string_view text, Counted& counted, const std::funct
     // may go on with another text meanwhile.
     counted.exact_.assign(exact_.counter->size(), 0);
     counted.folded_.assign(folded_.counter->size(), 0);
-    counted.found_.resize(parts);
+    // A list of places per lane, in text order.
+    counted.found_.resize(threads * LiteralCounter::kSideBySide);
     for (std::vector<LiteralCounter::Occurrence>& found : counted.found_)
         found.clear();
     // The first thread counts into `counted`; the others into their own
@@ -1617,20 +1621,16 @@ void RuleFilter::count(std::string_view text, Counted& counted, const std::funct
         }
         std::vector<int64_t>& exactCounts = own ? own->exact : counted.exact_;
         std::vector<int64_t>& foldedCounts = own ? own->folded : counted.folded_;
-        std::vector<LiteralCounter::Lane> exactLanes;
-        for (size_t k = t * lanes; k < (t + 1) * lanes; ++k) {
-            const size_t from = bounds[k];
-            const size_t exactFrom = charStartBefore(text, from, exact_.margin);
-            exactLanes.push_back({text.substr(from, bounds[k + 1] - from),
-                exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0), from, &counted.found_[k]});
-        }
-        exact_.counter->countSideBySide(exactLanes, exactCounts, 1, tracking_ ? &tracked_ : nullptr);
+        const size_t from = bounds[t];
+        const std::string_view piece = text.substr(from, bounds[t + 1] - from);
+        const size_t exactFrom = charStartBefore(text, from, exact_.margin);
+        int32_t state = exact_.counter->advance(text.substr(exactFrom, from - exactFrom), 0);
+        countInLanes(*exact_.counter, piece, exact_.margin, state, exactCounts, tracking_ ? &tracked_ : nullptr, from,
+                     std::span(counted.found_).subspan(t * LiteralCounter::kSideBySide, LiteralCounter::kSideBySide));
         if (folded_.counter->size() == 0)
             return;
-        const size_t from = bounds[t * lanes];
-        const std::string_view piece = text.substr(from, bounds[(t + 1) * lanes] - from);
         const size_t foldedFrom = charStartBefore(text, from, folded_.margin);
-        int32_t state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
+        state = folded_.counter->advance(filterFold(text.substr(foldedFrom, from - foldedFrom)), 0);
         // Folded a piece at a time: a copy of the whole part would be as
         // large as the part.
         for (size_t at = 0; at < piece.size();) {
