@@ -1465,7 +1465,7 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
 {
     std::map<std::string, int32_t> exactIds, foldedIds;
     std::vector<std::string> exact, folded;
-    ruleFactors_.resize(rules.size());
+    std::vector<std::vector<int32_t>> factorsOfRule(rules.size());
     ruleSpanFactors_.resize(rules.size());
     ruleMaxBytes_.assign(rules.size(), 0);
     // Many rules are read on a few threads at once, each taking every
@@ -1479,7 +1479,7 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     for (size_t r = 0; r < rules.size(); ++r) {
         const RuleFactors& f = factors[r];
         ruleMaxBytes_[r] = f.maxBytes;
-        std::vector<int32_t>& ids = ruleFactors_[r];
+        std::vector<int32_t>& ids = factorsOfRule[r];
         auto add = [&ids](int32_t id) {
             if (std::find(ids.begin(), ids.end(), id) == ids.end())
                 ids.push_back(id);
@@ -1523,6 +1523,13 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
             }
         }
     }
+    // One list for all rules: the pass asks about every rule of every text.
+    factorsFrom_.reserve(rules.size() + 1);
+    factorsFrom_.push_back(0);
+    for (const std::vector<int32_t>& ids : factorsOfRule) {
+        factorIds_.insert(factorIds_.end(), ids.begin(), ids.end());
+        factorsFrom_.push_back(static_cast<uint32_t>(factorIds_.size()));
+    }
     exact_.counter = std::make_unique<LiteralCounter>(exact);
     exact_.counts.assign(exact.size(), 0);
     folded_.counter = std::make_unique<LiteralCounter>(folded);
@@ -1546,8 +1553,10 @@ RuleFilter::~RuleFilter() = default;
 
 size_t RuleFilter::filteredRules() const
 {
-    return static_cast<size_t>(
-        std::count_if(ruleFactors_.begin(), ruleFactors_.end(), [](const auto& f) { return !f.empty(); }));
+    size_t filtered = 0;
+    for (size_t r = 0; r + 1 < factorsFrom_.size(); ++r)
+        filtered += factorsFrom_[r + 1] > factorsFrom_[r];
+    return filtered;
 }
 
 namespace {
@@ -1687,7 +1696,8 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
 
 bool RuleFilter::mayMatch(size_t index) const
 {
-    const std::vector<int32_t>& factors = ruleFactors_[index];
+    const std::span<const int32_t> factors(factorIds_.data() + factorsFrom_[index],
+                                           factorIds_.data() + factorsFrom_[index + 1]);
     if (factors.empty())
         return true;
     for (int32_t f : factors)

@@ -166,8 +166,10 @@ private:
     };
     void updateSide(std::string_view text, const TextEdits& edits, bool folded, const std::function<void()>& between);
 
-    // Per rule: the factors, as indexes into exact_ (>= 0) or folded_ (~i).
-    std::vector<std::vector<int32_t>> ruleFactors_;
+    // The factors of rule r, as indexes into exact_ (>= 0) or folded_ (~i):
+    // factorIds_[factorsFrom_[r]] up to factorIds_[factorsFrom_[r + 1]].
+    std::vector<int32_t> factorIds_;
+    std::vector<uint32_t> factorsFrom_;
     std::vector<size_t> ruleMaxBytes_; // RuleFactors::maxBytes of each rule
     // Per rule with start spans: the exact factors they come from, a folded
     // factor's spellings in its place.
