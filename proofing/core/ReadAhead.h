@@ -73,7 +73,8 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    bool queued_ = false;
+    // Set under mutex_; read without it while the thread looks out for it.
+    std::atomic<bool> queued_{false};
     bool stopping_ = false;
     std::atomic<bool> busy_{false};
     std::thread thread_;
