@@ -1,12 +1,20 @@
 #include "proofing/core/SavesAside.h"
 
 #include "platform/core/FolderItem.h"
+#include "platform/core/SpinWait.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 
 namespace tv {
+
+namespace {
+
+// Saves of many small files follow each other closer than this.
+constexpr std::chrono::microseconds kLookOut{200};
+
+} // namespace
 
 SavesAside::SavesAside(size_t threads, size_t inFlight, size_t inFlightBytes)
     : threadLimit_(std::max<size_t>(threads, 1)), inFlightLimit_(std::max<size_t>(inFlight, 1)),
@@ -71,13 +79,20 @@ void SavesAside::start(const std::string& target, const std::string& source, std
     };
     while (blocked())
         wait();
+    bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         queue_.push_back(save);
+        queued_.store(queue_.size(), std::memory_order_release);
+        // A thread looking out takes this save without being woken; the
+        // next one wakes a thread as usual.
+        wake = !lookingOut_;
+        lookingOut_ = false;
         if (threads_.size() < threadLimit_)
             threads_.emplace_back([this] { run(); });
     }
-    wake_.notify_one();
+    if (wake)
+        wake_.notify_one();
     if (save->targetId.known)
         ++replacing_;
     started_.push_back(std::move(save));
@@ -87,11 +102,21 @@ void SavesAside::run()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+        // One idle thread looks out for the next save a moment before it
+        // sleeps.
+        if (queue_.empty() && !stopping_ && !lookingOut_) {
+            lookingOut_ = true;
+            lock.unlock();
+            spinUntil([this] { return queued_.load(std::memory_order_acquire) > 0; }, kLookOut);
+            lock.lock();
+            lookingOut_ = false;
+        }
         wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
         if (queue_.empty())
             return; // stopping, with nothing left to write or to sync
         std::shared_ptr<Save> save = std::move(queue_.front());
         queue_.pop_front();
+        queued_.store(queue_.size(), std::memory_order_release);
         lock.unlock();
         try {
             save->folder = save->write();

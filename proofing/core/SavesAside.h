@@ -101,6 +101,10 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::shared_ptr<Save>> queue_;
+    // queue_'s size, for the thread that looks out for the next save
+    // without the mutex; and whether one does.
+    std::atomic<size_t> queued_{0};
+    bool lookingOut_ = false;
     // Written, their folders not synced yet.
     std::vector<std::shared_ptr<Save>> unsynced_;
     bool syncing_ = false;

@@ -66,6 +66,7 @@ private slots:
     void aFileBeingWrittenIsKnown();
     void endingWaitsForEverySave();
     void aSaveCountsOnceItsFolderIsSynced();
+    void savesStartedTogetherAllGetUnderWay();
 };
 
 void TestSavesAside::writesToOneFileKeepTheirOrder_data()
@@ -278,6 +279,39 @@ void TestSavesAside::aSaveCountsOnceItsFolderIsSynced()
     const auto syncs = std::count(disk.journal.begin(), disk.journal.end(), std::string("sync"));
     QVERIFY2(syncs >= 1 && syncs <= 4, qPrintable(QString::number(syncs)));
     QCOMPARE(disk.journal.back(), std::string("sync"));
+}
+
+void TestSavesAside::savesStartedTogetherAllGetUnderWay()
+{
+    // Every thread has written and gone to sleep; then one more save ends,
+    // and its thread looks out for the next. Of the saves started meanwhile
+    // the first is left to it, unwoken; the others must wake the sleeping
+    // threads all the same, or they wait for its save to end.
+    SavesAside saves(4, 8);
+    int file = 0;
+    auto startQuick = [&] { saves.start("/out/" + std::to_string(++file), "/in", "", 0, writing([] {}), napping); };
+    for (int round = 0; round < 5; ++round) {
+        for (int i = 0; i < 4; ++i)
+            startQuick();
+        QCOMPARE(saves.settle(napping, nullptr), 4);
+        std::this_thread::sleep_for(20ms);
+        startQuick();
+        // Straight on, while that thread still looks out.
+        QCOMPARE(saves.settle([] { std::this_thread::yield(); }, nullptr), 1);
+        // Each of these waits until all four are under way, for five seconds at most.
+        std::atomic<int> underWay{0}, alone{0};
+        for (int i = 0; i < 4; ++i)
+            saves.start("/out/" + std::to_string(++file), "/in", "", 0, writing([&] {
+                ++underWay;
+                const auto until = std::chrono::steady_clock::now() + 5s;
+                while (underWay.load() < 4 && std::chrono::steady_clock::now() < until)
+                    std::this_thread::sleep_for(1ms);
+                if (underWay.load() < 4)
+                    ++alone;
+            }), napping);
+        QCOMPARE(saves.settle(napping, nullptr), 4);
+        QCOMPARE(alone.load(), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSavesAside)
