@@ -12,6 +12,11 @@
 
 namespace tv {
 
+// How long a thread that is handed a stream of small jobs waits awake for the
+// next before it sleeps: longer than the gap between such jobs, short enough
+// that an idle thread soon sleeps.
+constexpr std::chrono::microseconds kLookOutForWork{200};
+
 // Spins until `ready()` holds or `time` has passed; returns ready().
 template <typename Ready>
 bool spinUntil(Ready&& ready, std::chrono::microseconds time)

@@ -4,13 +4,6 @@
 
 namespace tv {
 
-namespace {
-
-// How long the thread waits awake for the next read before it sleeps.
-constexpr std::chrono::microseconds kLookOut{200};
-
-} // namespace
-
 ReadAhead::ReadAhead() = default;
 
 ReadAhead::~ReadAhead()
@@ -75,7 +68,7 @@ void ReadAhead::run()
     for (;;) {
         // Over many small files the next read is asked for a moment after
         // one ends: waiting for it awake spares the pass waking this thread.
-        spinUntil([this] { return queued_.load(std::memory_order_acquire); }, kLookOut);
+        spinUntil([this] { return queued_.load(std::memory_order_acquire); }, kLookOutForWork);
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return queued_ || stopping_; });

@@ -9,13 +9,6 @@
 
 namespace tv {
 
-namespace {
-
-// Saves of many small files follow each other closer than this.
-constexpr std::chrono::microseconds kLookOut{200};
-
-} // namespace
-
 SavesAside::SavesAside(size_t threads, size_t inFlight, size_t inFlightBytes)
     : threadLimit_(std::max<size_t>(threads, 1)), inFlightLimit_(std::max<size_t>(inFlight, 1)),
       inFlightBytes_(inFlightBytes)
@@ -107,7 +100,7 @@ void SavesAside::run()
         if (queue_.empty() && !stopping_ && !lookingOut_) {
             lookingOut_ = true;
             lock.unlock();
-            spinUntil([this] { return queued_.load(std::memory_order_acquire) > 0; }, kLookOut);
+            spinUntil([this] { return queued_.load(std::memory_order_acquire) > 0; }, kLookOutForWork);
             lock.lock();
             lookingOut_ = false;
         }
