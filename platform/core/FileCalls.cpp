@@ -45,6 +45,11 @@ int FileCalls::close(int fd)
     return ::close(fd);
 }
 
+int FileCalls::linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
+{
+    return ::linkat(fromFolder, from, toFolder, to, flags);
+}
+
 int FileCalls::rename(const char* from, const char* to)
 {
     return ::rename(from, to);

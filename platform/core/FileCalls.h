@@ -21,6 +21,7 @@ public:
     virtual int fsetxattr(int fd, const char* name, const void* value, size_t size);
     virtual int fsync(int fd);
     virtual int close(int fd);
+    virtual int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
 };

@@ -439,24 +439,49 @@ std::string replacedPath(std::string path)
     }
 }
 
-// Creates the temporary file beside the target. One left by a write that
-// never finished (the program was killed) is the user's own regular file of
-// that name: it goes. Anything else of that name stays, and the write fails.
+// Clears the way for the temporary file where one of that name is left by a
+// write that never finished (the program was killed): it is the user's own
+// regular file, and it goes. Anything else of that name stays; false, with
+// errno EEXIST, then.
+bool removeLeftover(FileCalls& calls, const std::string& temp)
+{
+    struct stat st;
+    if (::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+        && calls.unlink(temp.c_str()) == 0)
+        return true;
+    errno = EEXIST;
+    return false;
+}
+
+// Creates the temporary file beside the target, by its name.
 int createTemporary(FileCalls& calls, const std::string& temp)
 {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     int fd = calls.open(temp.c_str(), flags, 0600);
-    if (fd < 0 && errno == EEXIST) {
-        struct stat st;
-        if (::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
-            && calls.unlink(temp.c_str()) == 0)
-            fd = calls.open(temp.c_str(), flags, 0600);
-        else
-            errno = EEXIST;
-    }
+    if (fd < 0 && errno == EEXIST && removeLeftover(calls, temp))
+        fd = calls.open(temp.c_str(), flags, 0600);
     if (fd < 0)
         throw IOException("cannot create the temporary file " + temp, errno);
     return fd;
+}
+
+// Creates the temporary file in the folder without a name, to be named once
+// it holds everything: making a file takes the folder's lock for as long as
+// the file system looks for a free inode, and writers of many files in one
+// folder would wait on each other there. -1 where the file system makes no
+// such file.
+int createUnnamedTemporary(FileCalls& calls, const std::string& folder)
+{
+    return calls.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+}
+
+// Gives an unnamed temporary file its name, through the link the kernel
+// shows for the open file; false, with errno, where it cannot.
+bool nameTemporary(FileCalls& calls, int fd, const std::string& temp)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    auto link = [&] { return calls.linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0; };
+    return link() || (errno == EEXIST && removeLeftover(calls, temp) && link());
 }
 
 mode_t currentUmask()
@@ -531,50 +556,69 @@ std::string writeFileSafely(const FolderItem& target, std::string_view bytes, st
     const std::string folder = folderOf(path);
     const std::string temp = joinPath(folder, safeWriteTemporaryName(path.substr(path.rfind('/') + 1)));
 
-    FileCalls& calls = fileCalls();
-    const int fd = createTemporary(calls, temp);
-    auto fail = [&](const std::string& what, int error) {
-        calls.close(fd);
-        calls.unlink(temp.c_str());
-        throw IOException(what + " " + path, error);
-    };
     // The old file's owner and permissions, as far as the user may give
     // them; a new file those asked for (a proofread copy its source's), else
     // the usual ones, both within the umask.
-    mode_t mode;
-    if (exists) {
-        calls.fchown(fd, old.st_uid, old.st_gid); // only where the user may; no failure
-        mode = old.st_mode & 07777;
-    } else {
-        mode = (newFilePermissions ? static_cast<mode_t>(*newFilePermissions) & 0777 : 0666) & ~currentUmask();
-    }
-    if (calls.fchmod(fd, mode) != 0)
-        fail("cannot set permissions for", errno);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = calls.write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("cannot write", errno);
+    const mode_t mode = exists
+        ? old.st_mode & 07777
+        : (newFilePermissions ? static_cast<mode_t>(*newFilePermissions) & 0777 : 0666) & ~currentUmask();
+
+    // The temporary file holds every byte and code, and is on the disk, before
+    // it is named where the file system makes it unnamed, and before the
+    // rename in every case. Where it cannot be named (no /proc), it is
+    // written again by its name.
+    FileCalls& calls = fileCalls();
+    bool unnamed = true;
+    int fd = -1;
+    for (;;) {
+        fd = unnamed ? createUnnamedTemporary(calls, folder) : createTemporary(calls, temp);
+        if (fd < 0) {
+            unnamed = false;
+            continue;
         }
-        if (n == 0)
-            fail("cannot write", EIO);
-        done += static_cast<size_t>(n);
+        auto fail = [&](const std::string& what, int error) {
+            calls.close(fd);
+            if (!unnamed)
+                calls.unlink(temp.c_str());
+            throw IOException(what + " " + path, error);
+        };
+        if (exists)
+            calls.fchown(fd, old.st_uid, old.st_gid); // only where the user may; no failure
+        if (calls.fchmod(fd, mode) != 0)
+            fail("cannot set permissions for", errno);
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = calls.write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail("cannot write", errno);
+            }
+            if (n == 0)
+                fail("cannot write", EIO);
+            done += static_cast<size_t>(n);
+        }
+        // A file system without extended attributes keeps no codes; that is no
+        // failure. Any other failure to keep them is.
+        auto code = [&](const char* attribute, std::string_view value) {
+            if (value.empty() || calls.fsetxattr(fd, attribute, value.data(), value.size()) == 0)
+                return;
+            if (errno != ENOTSUP) // the same value as EOPNOTSUPP here
+                fail("cannot store the codes of", errno);
+        };
+        code(kTypeAttribute, macType);
+        code(kCreatorAttribute, macCreator);
+        // The data is on the disk before the name is.
+        if (calls.fsync(fd) != 0)
+            fail("cannot flush", errno);
+        if (!unnamed || nameTemporary(calls, fd, temp))
+            break;
+        const int e = errno;
+        calls.close(fd);
+        if (e == EEXIST)
+            throw IOException("cannot create the temporary file " + temp, e);
+        unnamed = false;
     }
-    // A file system without extended attributes keeps no codes; that is no
-    // failure. Any other failure to keep them is.
-    auto code = [&](const char* attribute, std::string_view value) {
-        if (value.empty() || calls.fsetxattr(fd, attribute, value.data(), value.size()) == 0)
-            return;
-        if (errno != ENOTSUP) // the same value as EOPNOTSUPP here
-            fail("cannot store the codes of", errno);
-    };
-    code(kTypeAttribute, macType);
-    code(kCreatorAttribute, macCreator);
-    // The data is on the disk before the name is.
-    if (calls.fsync(fd) != 0)
-        fail("cannot flush", errno);
     if (calls.close(fd) != 0) {
         int e = errno;
         calls.unlink(temp.c_str());

@@ -115,7 +115,8 @@ private:
 // (safeWriteTemporaryName), which gets the old file's owner and permissions
 // (a new file: newFilePermissions within the umask, else the usual ones) and
 // the type and creator codes when given, is flushed to the disk, and only
-// then takes the target's name; the folder is synced after, unless the
+// then takes the target's name. Where the file system allows, the temporary
+// file is made unnamed and gets its name once on the disk; the folder is synced after, unless the
 // caller syncs it itself (FolderSync::ByCaller, then syncFolder), once for
 // many files. A temporary file of that name left by a write that never
 // finished is removed first.

@@ -208,20 +208,31 @@ struct Call {
     std::string to = {};
     size_t size = 0;
     int flags = 0;
+    int result = 0;
 };
+
+bool unnamedFile(int flags)
+{
+    return (flags & O_TMPFILE) == O_TMPFILE;
+}
 
 class Recorder : public FileCalls {
 public:
     std::vector<Call> calls;
     std::string failing; // the first call of this name fails with failErrno
     int failErrno = 0;
+    bool refuseUnnamed = false; // as a file system that makes no unnamed files
 
     Recorder() { setFileCalls(this); }
     ~Recorder() override { setFileCalls(nullptr); }
 
     int open(const char* path, int flags, mode_t mode) override
     {
-        int fd = injected("open") ? -1 : FileCalls::open(path, flags, mode);
+        int fd = -1;
+        if (refuseUnnamed && unnamedFile(flags))
+            errno = EOPNOTSUPP;
+        else
+            fd = injected("open") ? -1 : FileCalls::open(path, flags, mode);
         calls.push_back({"open", fd, path, {}, 0, flags});
         return fd;
     }
@@ -241,6 +252,12 @@ public:
     }
     int fsync(int fd) override { return record("fsync", fd, [&] { return FileCalls::fsync(fd); }); }
     int close(int fd) override { return record("close", fd, [&] { return FileCalls::close(fd); }); }
+    int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) override
+    {
+        int r = injected("linkat") ? -1 : FileCalls::linkat(fromFolder, from, toFolder, to, flags);
+        calls.push_back({"linkat", -1, from, to, 0, flags, r});
+        return r;
+    }
     int rename(const char* from, const char* to) override
     {
         int r = injected("rename") ? -1 : FileCalls::rename(from, to);
@@ -274,7 +291,8 @@ std::unique_ptr<Recorder> recorder;
 
 // The order that keeps the old file safe: every byte and code on the
 // temporary file, that file on the disk, only then the rename, and the
-// folder synced after it.
+// folder synced after it. The temporary file is the writer's own: made by
+// its name, or made unnamed in the folder and linked to that name.
 void checkOrder(Fixture& f, size_t size)
 {
     const auto& calls = recorder->calls;
@@ -297,13 +315,30 @@ void checkOrder(Fixture& f, size_t size)
     if (!::realpath(calls[rename].to.c_str(), target) || old != target)
         f.problem("the rename went to " + calls[rename].to + ", not to " + old);
     const std::string temp = calls[rename].path;
-    const size_t opened = find(0, [&](const Call& c) { return c.name == "open" && c.path == temp && c.fd >= 0; });
-    if (opened == calls.size()) {
-        f.problem("the renamed file was not made by the writer");
-        return;
+    size_t opened = find(0, [&](const Call& c) { return c.name == "open" && c.path == temp && c.fd >= 0; });
+    if (opened < calls.size()) {
+        if (!(calls[opened].flags & O_EXCL))
+            f.problem("the temporary file was opened without O_EXCL");
+    } else {
+        const size_t linked = find(0, [&](const Call& c) { return c.name == "linkat" && c.to == temp && c.result == 0; });
+        const std::string self = "/proc/self/fd/";
+        if (linked == calls.size() || calls[linked].path.rfind(self, 0) != 0) {
+            f.problem("the renamed file was not made by the writer");
+            return;
+        }
+        const int linkedFd = std::stoi(calls[linked].path.substr(self.size()));
+        const std::string folder = temp.substr(0, temp.rfind('/'));
+        // The last open that gave that descriptor before the link.
+        for (size_t i = linked; i-- > 0 && opened == calls.size();)
+            if (calls[i].name == "open" && calls[i].fd == linkedFd)
+                opened = i;
+        if (opened == calls.size() || !unnamedFile(calls[opened].flags) || calls[opened].path != folder) {
+            f.problem("the linked file was not made unnamed in the folder by the writer");
+            return;
+        }
+        if (find(opened, [&](const Call& c) { return c.name == "close" && c.fd == linkedFd; }) < linked)
+            f.problem("the linked descriptor was closed before the link");
     }
-    if (!(calls[opened].flags & O_EXCL))
-        f.problem("the temporary file was opened without O_EXCL");
     const int fd = calls[opened].fd;
     size_t written = 0, lastWrite = opened;
     for (size_t i = opened; i < calls.size() && !(calls[i].name == "close" && calls[i].fd == fd); ++i)
@@ -376,12 +411,66 @@ void linkOfAnotherUser(const std::string& folder, const std::string& fileName, b
     }
 }
 
+void leftover(Fixture& f)
+{
+    writeFile(f.folder + "/" + safeWriteTemporaryName(f.fileName), "half of an old");
+}
+
+void plantLink(Fixture& f)
+{
+    const std::string temp = safeWriteTemporaryName(f.fileName);
+    writeFile(f.folder + "/victim", "victim");
+    ::symlink((f.folder + "/victim").c_str(), (f.folder + "/" + temp).c_str());
+    f.planted.push_back(temp);
+}
+
+void victimUntouched(Fixture& f)
+{
+    if (readFile(f.folder + "/victim") != "victim")
+        f.problem("the file a planted link names was written");
+}
+
+void refuseUnnamedFiles()
+{
+    recorder = std::make_unique<Recorder>();
+    recorder->refuseUnnamed = true;
+}
+
 const std::vector<Case>& cases()
 {
     static const std::vector<Case> table = {
         {.name = "replaces the whole file", .runner = Runner::Here, .replaced = true},
         {.name = "makes its calls in a safe order", .runner = Runner::Here, .replaced = true,
             .before = [](Fixture&) { recorder = std::make_unique<Recorder>(); },
+            .after =
+                [](Fixture& f) {
+                    // Where the folder makes unnamed files, the writer's is one.
+                    const int probe = ::open(f.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+                    if (probe < 0)
+                        return;
+                    ::close(probe);
+                    const auto& calls = recorder->calls;
+                    if (std::none_of(calls.begin(), calls.end(),
+                            [](const Call& c) { return c.name == "linkat" && c.result == 0; }))
+                        f.problem("the temporary file was made by its name where it could be made unnamed");
+                },
+            .callsInOrder = true},
+        {.name = "makes its calls in a safe order where no unnamed file can be made", .runner = Runner::Here,
+            .replaced = true,
+            .before =
+                [](Fixture&) {
+                    recorder = std::make_unique<Recorder>();
+                    recorder->refuseUnnamed = true;
+                },
+            .callsInOrder = true},
+        {.name = "makes its calls in a safe order where the unnamed file cannot be named", .runner = Runner::Here,
+            .replaced = true,
+            .before =
+                [](Fixture&) {
+                    recorder = std::make_unique<Recorder>();
+                    recorder->failing = "linkat";
+                    recorder->failErrno = ENOENT; // no /proc
+                },
             .callsInOrder = true},
         {.name = "file size limit", .runner = Runner::Here, .replaced = false,
             .before =
@@ -431,21 +520,24 @@ const std::vector<Case>& cases()
                     f.oldMode = 0444;
                 }},
         {.name = "leftover of a write that never finished", .runner = Runner::Here, .replaced = true,
-            .before =
-                [](Fixture& f) { writeFile(f.folder + "/" + safeWriteTemporaryName(f.fileName), "half of an old"); }},
-        {.name = "link planted at the temporary name", .runner = Runner::Here, .replaced = false,
+            .before = leftover},
+        {.name = "leftover of a write that never finished, no unnamed file", .runner = Runner::Here,
+            .replaced = true,
             .before =
                 [](Fixture& f) {
-                    const std::string temp = safeWriteTemporaryName(f.fileName);
-                    writeFile(f.folder + "/victim", "victim");
-                    ::symlink((f.folder + "/victim").c_str(), (f.folder + "/" + temp).c_str());
-                    f.planted.push_back(temp);
-                },
-            .after =
-                [](Fixture& f) {
-                    if (readFile(f.folder + "/victim") != "victim")
-                        f.problem("the file a planted link names was written");
+                    leftover(f);
+                    refuseUnnamedFiles();
                 }},
+        {.name = "link planted at the temporary name", .runner = Runner::Here, .replaced = false,
+            .before = plantLink, .after = victimUntouched},
+        {.name = "link planted at the temporary name, no unnamed file", .runner = Runner::Here,
+            .replaced = false,
+            .before =
+                [](Fixture& f) {
+                    plantLink(f);
+                    refuseUnnamedFiles();
+                },
+            .after = victimUntouched},
         {.name = "own link at the file's name", .runner = Runner::Here, .replaced = true,
             .before =
                 [](Fixture& f) {
