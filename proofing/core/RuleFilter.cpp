@@ -13,7 +13,7 @@
 #include <new>
 #include <deque>
 #include <iterator>
-#include <map>
+#include <unordered_map>
 #include <optional>
 
 namespace tv {
@@ -1463,7 +1463,8 @@ std::vector<std::string> spelledHead(const std::string& folded)
 
 RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
 {
-    std::map<std::string, int32_t> exactIds, foldedIds;
+    std::unordered_map<std::string, int32_t> exactIds, foldedIds;
+    exactIds.reserve(rules.size() * 4);
     std::vector<std::string> exact, folded;
     std::vector<std::vector<int32_t>> factorsOfRule(rules.size());
     ruleSpanFactors_.resize(rules.size());
