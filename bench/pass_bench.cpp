@@ -123,10 +123,25 @@ struct Run {
     double searchedShare = 1;
 };
 
+// Reads the files through once, so that a pass meets them in memory, as it
+// does files the user has just saved: the inputs stay from one run to the
+// next, and a machine that keeps little cached would otherwise have its disk
+// in one pass's figure and not in another's.
+void bringIntoMemory(const std::vector<FolderItem>& files)
+{
+    std::vector<char> buffer(size_t(1) << 16);
+    for (const FolderItem& file : files) {
+        std::ifstream in(file.path(), std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())))
+            ;
+    }
+}
+
 // One real pass over the files, with the pass's own windows, saving into a
 // new folder.
 Run runPass(AppState& app, const std::vector<FolderItem>& files, bool fast, const std::string& outputs)
 {
+    bringIntoMemory(files);
     QDir().mkpath(QString::fromStdString(outputs));
     app.prefSaveType = "absolutepath";
     app.prefSavePlace = outputs + "/";
