@@ -456,13 +456,7 @@ const std::vector<Case>& cases()
                 },
             .callsInOrder = true},
         {.name = "makes its calls in a safe order where no unnamed file can be made", .runner = Runner::Here,
-            .replaced = true,
-            .before =
-                [](Fixture&) {
-                    recorder = std::make_unique<Recorder>();
-                    recorder->refuseUnnamed = true;
-                },
-            .callsInOrder = true},
+            .replaced = true, .before = [](Fixture&) { refuseUnnamedFiles(); }, .callsInOrder = true},
         {.name = "makes its calls in a safe order where the unnamed file cannot be named", .runner = Runner::Here,
             .replaced = true,
             .before =
