@@ -1543,6 +1543,7 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     // Places are kept of the factors of rules whose matches have a known
     // longest length: only those get start spans.
     tracked_.assign(exact.size(), 0);
+    places_.resize(exact.size());
     for (const std::vector<int32_t>& spanIds : ruleSpanFactors_)
         for (int32_t f : spanIds) {
             tracked_[static_cast<size_t>(f)] = 1;
@@ -1674,6 +1675,7 @@ void RuleFilter::take(Counted& counted)
     for (size_t f = 0; f < places_.size(); ++f) {
         places_[f].starts.clear();
         places_[f].changesSeen = 0;
+        places_[f].foundIn.clear();
         if (tracked_[f])
             places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
     }
@@ -1812,35 +1814,116 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
             between();
         }
     }
-    if (change)
-        std::stable_sort(change->found.begin(), change->found.end(),
-                         [](const LiteralCounter::Occurrence& a, const LiteralCounter::Occurrence& b) {
-                             return a.literal < b.literal;
-                         });
+    if (!change)
+        return;
+    std::stable_sort(change->found.begin(), change->found.end(),
+                     [](const LiteralCounter::Occurrence& a, const LiteralCounter::Occurrence& b) {
+                         return a.literal < b.literal;
+                     });
+    const auto index = static_cast<uint32_t>(changes_.size() - 1);
+    for (size_t j = 0; j < change->found.size(); ++j)
+        if (j == 0 || change->found[j].literal != change->found[j - 1].literal)
+            places_[static_cast<size_t>(change->found[j].literal)].foundIn.push_back(index);
+}
+
+// Moves a factor's places, in order, past a change that found none of its
+// occurrences anew: those wholly inside a piece counted again go, those that
+// reach out of it keep their place from the piece's end, and the others move
+// by what the text before them grew. Each place is looked up among the
+// pieces where they are many, and the places between two pieces are moved
+// together where the places are many.
+void RuleFilter::movePlaces(std::vector<size_t>& starts, const std::vector<Change::Piece>& pieces, size_t length)
+{
+    using Piece = Change::Piece;
+    const size_t n = starts.size();
+    size_t kept = 0;
+    auto within = [&](size_t p, const Piece& piece) {
+        if (p + length > piece.oldTo)
+            starts[kept++] = p + piece.newTo - piece.oldTo;
+    };
+    if (pieces.size() > 4 * n) {
+        auto k = pieces.begin();
+        for (size_t r = 0; r < n; ++r) {
+            const size_t p = starts[r];
+            k = std::upper_bound(k, pieces.end(), p, [](size_t at, const Piece& piece) { return at < piece.oldTo; });
+            if (k != pieces.end() && p >= k->oldFrom)
+                within(p, *k);
+            else
+                starts[kept++] = k == pieces.begin() ? p : p + k[-1].newTo - k[-1].oldTo;
+        }
+        starts.resize(kept);
+        return;
+    }
+    // The first place from `from` on that is not before `at`: looked for in
+    // steps that double, as it is most often near.
+    auto firstFrom = [&](size_t from, size_t at) {
+        if (from == n || starts[from] >= at)
+            return from;
+        size_t step = 1;
+        while (from + step < n && starts[from + step] < at) {
+            from += step;
+            step *= 2;
+        }
+        const auto begin = starts.begin();
+        const auto end = begin + static_cast<std::ptrdiff_t>(std::min(n, from + step));
+        return static_cast<size_t>(std::lower_bound(begin + static_cast<std::ptrdiff_t>(from + 1), end, at) - begin);
+    };
+    size_t r = 0;
+    size_t grown = 0; // modulo 2^64, as the places' moves add up
+    for (const Piece& piece : pieces) {
+        const size_t before = firstFrom(r, piece.oldFrom);
+        for (; r < before; ++r)
+            starts[kept++] = starts[r] + grown;
+        for (; r < n && starts[r] < piece.oldTo; ++r)
+            within(starts[r], piece);
+        grown = piece.newTo - piece.oldTo;
+    }
+    for (; r < n; ++r)
+        starts[kept++] = starts[r] + grown;
+    starts.resize(kept);
 }
 
 void RuleFilter::bringUpToDate(int32_t literal)
 {
     Places& places = places_[static_cast<size_t>(literal)];
     const size_t length = exact_.counter->length(static_cast<size_t>(literal));
-    std::vector<size_t> moved;
-    for (; places.changesSeen < changes_.size(); ++places.changesSeen) {
+    // The next change, from changesSeen on, that found the factor anew.
+    auto nextFound = std::lower_bound(places.foundIn.begin(), places.foundIn.end(), places.changesSeen);
+    while (places.changesSeen < changes_.size()) {
+        // Without places, a change that found nothing of the factor leaves
+        // it as it is.
+        if (places.starts.empty()) {
+            if (nextFound == places.foundIn.end()) {
+                places.changesSeen = changes_.size();
+                break;
+            }
+            places.changesSeen = *nextFound;
+        }
         const Change& change = changes_[places.changesSeen];
-        auto added = std::lower_bound(change.found.begin(), change.found.end(), literal,
-                                      [](const LiteralCounter::Occurrence& o, int32_t l) { return o.literal < l; });
-        const auto addedEnd = std::find_if(added, change.found.end(),
-                                           [&](const LiteralCounter::Occurrence& o) { return o.literal != literal; });
-        if (places.starts.empty() && added == addedEnd)
-            continue;
-        moved.clear();
-        moved.reserve(places.starts.size() + static_cast<size_t>(addedEnd - added));
+        auto added = change.found.end();
+        auto addedEnd = added;
+        if (nextFound != places.foundIn.end() && *nextFound == places.changesSeen) {
+            ++nextFound;
+            added = std::lower_bound(change.found.begin(), change.found.end(), literal,
+                                     [](const LiteralCounter::Occurrence& o, int32_t l) { return o.literal < l; });
+            addedEnd = std::find_if(added, change.found.end(),
+                                    [&](const LiteralCounter::Occurrence& o) { return o.literal != literal; });
+        }
+        ++places.changesSeen;
         // An occurrence wholly inside a piece counted again is gone; it is
         // among the piece's new ones if it is still there. Every other one is
         // unchanged and moves by what the text before it grew.
+        std::vector<size_t>& starts = places.starts;
+        if (added == addedEnd) {
+            movePlaces(starts, change.pieces, length);
+            continue;
+        }
+        movedPlaces_.clear();
+        movedPlaces_.reserve(starts.size() + static_cast<size_t>(addedEnd - added));
         std::ptrdiff_t grown = 0;
         size_t k = 0;
         const auto& pieces = change.pieces;
-        for (size_t p : places.starts) {
+        for (size_t p : starts) {
             while (k < pieces.size() && pieces[k].oldTo <= p) {
                 grown = static_cast<std::ptrdiff_t>(pieces[k].newTo) - static_cast<std::ptrdiff_t>(pieces[k].oldTo);
                 ++k;
@@ -1854,12 +1937,12 @@ void RuleFilter::bringUpToDate(int32_t literal)
                 q = static_cast<size_t>(static_cast<std::ptrdiff_t>(p) + grown);
             }
             for (; added != addedEnd && added->start < q; ++added)
-                moved.push_back(added->start);
-            moved.push_back(q);
+                movedPlaces_.push_back(added->start);
+            movedPlaces_.push_back(q);
         }
         for (; added != addedEnd; ++added)
-            moved.push_back(added->start);
-        places.starts.swap(moved);
+            movedPlaces_.push_back(added->start);
+        starts.swap(movedPlaces_);
     }
 }
 

@@ -191,9 +191,14 @@ private:
         // The occurrences wholly inside the new pieces, by literal, then start.
         std::vector<LiteralCounter::Occurrence> found;
     };
+    // Moves a factor's places past a change that found none of it anew.
+    static void movePlaces(std::vector<size_t>& starts, const std::vector<Change::Piece>& pieces, size_t length);
     struct Places {
         std::vector<size_t> starts;
         size_t changesSeen = 0;
+        // The changes, in order, that found the factor in their new pieces:
+        // while it has no places, only these can give it some.
+        std::vector<uint32_t> foundIn;
     };
     void bringUpToDate(int32_t literal);
     std::vector<uint8_t> tracked_; // per exact factor
@@ -201,6 +206,7 @@ private:
     std::vector<Places> places_;
     std::vector<Change> changes_;
     std::vector<RegEx::StartSpan> spans_;
+    std::vector<size_t> movedPlaces_; // storage for bringUpToDate
     // Storage for the counts of scan().
     Counted scanned_;
 };
