@@ -11,7 +11,6 @@
 #include <cstring>
 #include <future>
 #include <new>
-#include <deque>
 #include <iterator>
 #include <unordered_map>
 #include <optional>
@@ -1148,38 +1147,50 @@ RuleFactors ruleFactors(const PassRule& rule)
 // ---------------------------------------------------------------------------
 // Counting literals: an Aho-Corasick automaton over the bytes that occur in
 // the literals (every other byte is one class). Its transitions are worked
-// out when first taken, so that building it costs the size of the literals,
-// not states times classes.
+// out when first taken, the trie's own edges among them, so that building it
+// costs the size of the literals and one clearing of the table, not states
+// times classes.
 
 struct LiteralCounter::Automaton {
     std::array<uint16_t, 256> byteClass{};
     size_t classes = 1;
     size_t states = 1;
-    // state * classes + class: the next state plus one; 0 not known yet. The
-    // trie's own edges are known from the start. Zeroed pages are given by
-    // the system as they are first touched.
-    struct Free {
-        void operator()(int32_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<int32_t[], Free> next;
-    size_t capacity = 0; // states the table has room for
+    // state * classes + class: the next state plus one; 0 not known yet.
+    int32_t* next = nullptr;
+    // The trie: the children of state s are childState[childFrom[s]] up to
+    // childState[childFrom[s + 1]], by class.
+    std::vector<uint32_t> childFrom;
+    std::vector<uint16_t> childClass;
+    std::vector<int32_t> childState;
     std::vector<int32_t> fail;
     std::vector<int32_t> literal;  // the literal ending at the state, or -1
     std::vector<int32_t> dictLink; // nearest shorter suffix state ending a literal, or -1
     std::vector<uint8_t> reports;  // the state or a suffix ends a literal
 
-    void reserve(size_t needed)
+    Automaton() = default;
+    Automaton(const Automaton&) = delete;
+    Automaton& operator=(const Automaton&) = delete;
+    ~Automaton() { std::free(next); }
+    void allocate()
     {
-        if (needed <= capacity)
-            return;
-        size_t grown = std::max(needed, capacity * 2);
-        auto* table = static_cast<int32_t*>(std::calloc(grown * classes, sizeof(int32_t)));
+        const size_t bytes = states * classes * sizeof(int32_t);
+        auto* table = static_cast<int32_t*>(std::malloc(bytes));
         if (!table)
             throw std::bad_alloc();
-        if (next)
-            std::memcpy(table, next.get(), capacity * classes * sizeof(int32_t));
-        next.reset(table);
-        capacity = grown;
+        // Zeroed here, on one thread, rather than left to the system's zero
+        // pages: the first write to such a page from one of the threads that
+        // count at once costs far more than writing it now.
+        std::memset(table, 0, bytes);
+        next = table;
+    }
+
+    // The trie's child of s by class c, or -1.
+    int32_t child(int32_t s, size_t c) const
+    {
+        const auto from = childClass.begin() + childFrom[static_cast<size_t>(s)];
+        const auto to = childClass.begin() + childFrom[static_cast<size_t>(s) + 1];
+        const auto at = std::lower_bound(from, to, c);
+        return at != to && *at == c ? childState[static_cast<size_t>(at - childClass.begin())] : -1;
     }
 
     // Threads that count pieces of one text at once fill the table as they
@@ -1199,7 +1210,10 @@ struct LiteralCounter::Automaton {
         std::atomic_ref<int32_t> slot(next[static_cast<size_t>(s) * classes + c]);
         int32_t value = slot.load(std::memory_order_relaxed);
         if (value == 0) {
-            value = (s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c)) + 1;
+            int32_t t = child(s, c);
+            if (t < 0)
+                t = s == 0 ? 0 : step(fail[static_cast<size_t>(s)], c);
+            value = t + 1;
             slot.store(value, std::memory_order_relaxed);
         }
         return value - 1;
@@ -1210,55 +1224,95 @@ LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
     : automaton_(std::make_unique<Automaton>()), size_(literals.size())
 {
     Automaton& a = *automaton_;
-    size_t total = 1;
+    // Classes in the bytes' order, so that children in the literals' byte
+    // order are in class order too.
+    std::array<bool, 256> used{};
     for (const std::string& l : literals) {
         longest_ = std::max(longest_, l.size());
         lengths_.push_back(l.size());
-        total += l.size();
-        for (char c : l) {
-            auto& cls = a.byteClass[static_cast<unsigned char>(c)];
-            if (cls == 0)
-                cls = static_cast<uint16_t>(a.classes++);
-        }
+        for (char c : l)
+            used[static_cast<unsigned char>(c)] = true;
     }
-    const size_t k = a.classes;
-    a.reserve(total); // at most one state per byte: never grown
+    for (size_t b = 0; b < 256; ++b)
+        if (used[b])
+            a.byteClass[b] = static_cast<uint16_t>(a.classes++);
+    // The trie from the literals in byte order: each literal's states go on
+    // from what it shares with the one before it, so that the states are
+    // numbered depth first and every state's children come in class order.
+    std::vector<int32_t> order(literals.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int32_t>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int32_t x, int32_t y) { return literals[static_cast<size_t>(x)] < literals[static_cast<size_t>(y)]; });
+    std::vector<int32_t> parent{-1};
+    std::vector<uint16_t> inClass{0};
     a.literal.assign(1, -1);
-    std::vector<std::vector<std::pair<uint16_t, int32_t>>> children(1);
-    for (size_t id = 0; id < literals.size(); ++id) {
-        int32_t s = 0;
-        for (char c : literals[id]) {
-            const size_t cls = a.byteClass[static_cast<unsigned char>(c)];
-            int32_t t = a.next[static_cast<size_t>(s) * k + cls] - 1;
-            if (t < 0) {
-                t = static_cast<int32_t>(a.states++);
-                a.reserve(a.states);
-                a.next[static_cast<size_t>(s) * k + cls] = t + 1;
-                a.literal.push_back(-1);
-                children[static_cast<size_t>(s)].emplace_back(static_cast<uint16_t>(cls), t);
-                children.emplace_back();
-            }
-            s = t;
+    std::vector<int32_t> path{0}; // the states along the literal before
+    const std::string* before = nullptr;
+    for (const int32_t id : order) {
+        const std::string& l = literals[static_cast<size_t>(id)];
+        size_t shared = 0;
+        if (before)
+            while (shared < l.size() && shared < before->size() && l[shared] == (*before)[shared])
+                ++shared;
+        path.resize(shared + 1);
+        for (size_t j = shared; j < l.size(); ++j) {
+            const auto t = static_cast<int32_t>(a.states++);
+            parent.push_back(path.back());
+            inClass.push_back(a.byteClass[static_cast<unsigned char>(l[j])]);
+            a.literal.push_back(-1);
+            path.push_back(t);
         }
-        if (!literals[id].empty())
-            a.literal[static_cast<size_t>(s)] = static_cast<int32_t>(id);
+        // Of equal literals the last counts.
+        if (!l.empty())
+            a.literal[static_cast<size_t>(path.back())] = id;
+        before = &l;
     }
+    // Numbered depth first, each state's children are the states after it
+    // whose parent it is, in class order.
+    a.childFrom.assign(a.states + 1, 0);
+    for (size_t t = 1; t < a.states; ++t)
+        ++a.childFrom[static_cast<size_t>(parent[t]) + 1];
+    for (size_t s = 0; s < a.states; ++s)
+        a.childFrom[s + 1] += a.childFrom[s];
+    a.childClass.resize(a.states - 1);
+    a.childState.resize(a.states - 1);
+    {
+        std::vector<uint32_t> fill(a.childFrom.begin(), a.childFrom.end() - 1);
+        for (size_t t = 1; t < a.states; ++t) {
+            const uint32_t at = fill[static_cast<size_t>(parent[t])]++;
+            a.childClass[at] = inClass[t];
+            a.childState[at] = static_cast<int32_t>(t);
+        }
+    }
+    a.allocate();
     // Failure links breadth first, along the trie's edges only.
     a.fail.assign(a.states, 0);
     a.dictLink.assign(a.states, -1);
     a.reports.assign(a.states, 0);
-    std::deque<int32_t> queue;
-    for (auto [c, t] : children[0])
-        queue.push_back(t);
-    while (!queue.empty()) {
-        const int32_t s = queue.front();
-        queue.pop_front();
+    std::vector<int32_t> queue;
+    queue.reserve(a.states);
+    for (uint32_t j = a.childFrom[0]; j < a.childFrom[1]; ++j)
+        queue.push_back(a.childState[j]);
+    for (size_t head = 0; head < queue.size(); ++head) {
+        const int32_t s = queue[head];
         const auto su = static_cast<size_t>(s);
         const auto f = static_cast<size_t>(a.fail[su]);
         a.dictLink[su] = a.literal[f] >= 0 ? static_cast<int32_t>(f) : a.dictLink[f];
         a.reports[su] = a.literal[su] >= 0 || a.dictLink[su] >= 0;
-        for (auto [c, t] : children[su]) {
-            a.fail[static_cast<size_t>(t)] = s == 0 ? 0 : a.step(a.fail[su], c);
+        for (uint32_t j = a.childFrom[su]; j < a.childFrom[su + 1]; ++j) {
+            const int32_t t = a.childState[j];
+            if (s != 0) {
+                // The longest proper suffix that is a trie state: along the
+                // failure links, taking no transition of the table.
+                int32_t g = a.fail[su];
+                int32_t to = a.child(g, a.childClass[j]);
+                while (to < 0 && g != 0) {
+                    g = a.fail[static_cast<size_t>(g)];
+                    to = a.child(g, a.childClass[j]);
+                }
+                a.fail[static_cast<size_t>(t)] = std::max(to, 0);
+            }
             queue.push_back(t);
         }
     }
