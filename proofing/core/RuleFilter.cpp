@@ -1925,13 +1925,20 @@ void RuleFilter::movePlaces(std::vector<size_t>& starts, const std::vector<Chang
     size_t r = 0;
     size_t grown = 0; // modulo 2^64, as the places' moves add up
     for (const Piece& piece : pieces) {
+        if (r == n)
+            break;
         const size_t before = firstFrom(r, piece.oldFrom);
+        // Places that neither move nor close up on gone ones stay as they are.
+        if (grown == 0 && kept == r)
+            kept = r = before;
         for (; r < before; ++r)
             starts[kept++] = starts[r] + grown;
         for (; r < n && starts[r] < piece.oldTo; ++r)
             within(starts[r], piece);
         grown = piece.newTo - piece.oldTo;
     }
+    if (grown == 0 && kept == r)
+        return;
     for (; r < n; ++r)
         starts[kept++] = starts[r] + grown;
     starts.resize(kept);
