@@ -100,6 +100,18 @@ void EditCursor::skip(const Found& found)
 
 void EditCursor::replace(const Found& found, std::string_view replacement)
 {
+    // A replacement as long as its match is written over it in the rest: a
+    // rule whose replacements all keep their length leaves a large text
+    // where it is instead of copying it whole.
+    if (replacement.size() == found.end - found.start) {
+        const size_t at = out_.size() + (found.start - copied_);
+        if (edits_)
+            edits_->add(at, at + replacement.size(), matchedText(found));
+        if (!replacement.empty())
+            std::memcpy(src_.data() + head_ + found.start, replacement.data(), replacement.size());
+        cursor_ = found.end;
+        return;
+    }
     if (!edited_)
         reserveToRebuild(out_, src_.size() - head_ + replacement.size());
     out_.append(src_, head_ + copied_, found.start - copied_);

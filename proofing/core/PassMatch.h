@@ -1,7 +1,8 @@
 #pragma once
 // The match-by-match search of one rule on one text. The text is edited
 // behind a cursor that only moves forward: what lies before the cursor is
-// built up once, the rest is the text as the rule found it, so a replacement
+// built up once, the rest is the text as the rule found it but for the
+// replacements as long as their matches, written over them, so a replacement
 // costs its own length and a search scans only what lies ahead. The engine
 // still sees one piece of text: the last characters before the cursor (as
 // many as the pattern's look-behind needs) are laid just in front of the rest.
@@ -23,8 +24,7 @@ public:
     // built without fresh pages for every rule).
     explicit EditCursor(std::string text, std::string spare = {});
 
-    // A match, by byte offsets into the rest of the text (the text as the
-    // rule found it). `match` holds the engine's groups; it refers to the
+    // A match, by byte offsets into the rest of the text. `match` holds the engine's groups; it refers to the
     // cursor's buffer and is good until the cursor moves.
     struct Found {
         size_t start = 0;
@@ -71,8 +71,9 @@ private:
     // their length in bytes.
     size_t layContext(int chars);
 
-    // The text as the rule found it, from head_ on; bytes before copied_ are
-    // spent and may hold the context laid before the rest.
+    // The text as the rule found it, from head_ on, with the replacements
+    // that kept their length written over their matches; bytes before
+    // copied_ are spent and may hold the context laid before the rest.
     std::string src_;
     size_t head_ = 0;
     size_t copied_ = 0; // offset in the rest up to which out_ holds the text

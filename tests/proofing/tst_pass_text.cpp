@@ -369,6 +369,12 @@ void TestPassText::cursorAgreesWithTheWholeText_data()
     QTest::newRow("empty matches") << "b*" << true << "あ" << "*---**-*";
     QTest::newRow("deleting") << "(?<=a)b" << true << "" << "*---*---";
     QTest::newRow("groups") << "(a)(b)" << true << "$2$1$2" << "*---*---";
+    // Replacements as long as their matches, alone and among others.
+    QTest::newRow("plain, as long") << "あ" << false << "ぜ" << "";
+    QTest::newRow("as long, seen by the look-behind") << "(?<=a)b" << true << "a" << "*---*---";
+    QTest::newRow("as long, then longer") << "ab|あ" << true << "ぜ" << "*---*---";
+    QTest::newRow("as long, then shorter") << "ぜ|b" << true << "a" << "*---*---";
+    QTest::newRow("as long in bytes, fewer characters") << "ab" << false << "é" << "";
 }
 
 void TestPassText::cursorAgreesWithTheWholeText()
