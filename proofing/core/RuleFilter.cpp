@@ -1242,8 +1242,9 @@ LiteralCounter::LiteralCounter(const std::vector<std::string>& literals)
     std::vector<int32_t> order(literals.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int32_t>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int32_t x, int32_t y) { return literals[static_cast<size_t>(x)] < literals[static_cast<size_t>(y)]; });
+    std::stable_sort(order.begin(), order.end(), [&](int32_t x, int32_t y) {
+        return literals[static_cast<size_t>(x)] < literals[static_cast<size_t>(y)];
+    });
     std::vector<int32_t> parent{-1};
     std::vector<uint16_t> inClass{0};
     a.literal.assign(1, -1);
