@@ -24,8 +24,9 @@ public:
     // built without fresh pages for every rule).
     explicit EditCursor(std::string text, std::string spare = {});
 
-    // A match, by byte offsets into the rest of the text. `match` holds the engine's groups; it refers to the
-    // cursor's buffer and is good until the cursor moves.
+    // A match, by byte offsets into the rest of the text. `match` holds the
+    // engine's groups; it refers to the cursor's buffer and is good until the
+    // cursor moves.
     struct Found {
         size_t start = 0;
         size_t end = 0;
