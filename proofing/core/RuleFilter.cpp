@@ -1881,10 +1881,10 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
             places_[static_cast<size_t>(change->found[j].literal)].foundIn.push_back(index);
 }
 
-// Moves a factor's places, in order, past a change that found none of its
-// occurrences anew: those wholly inside a piece counted again go, those that
-// reach out of it keep their place from the piece's end, and the others move
-// by what the text before them grew. Each place is looked up among the
+// Moves a factor's places, in order, past a change: those wholly inside a
+// piece counted again go (the piece's new occurrences stand for them), those
+// that reach out of it keep their place from the piece's end, and the others
+// move by what the text before them grew. Each place is looked up among the
 // pieces where they are many, and the places between two pieces are moved
 // together where the places are many.
 void RuleFilter::movePlaces(std::vector<size_t>& starts, const std::vector<Change::Piece>& pieces, size_t length)
@@ -1972,39 +1972,21 @@ void RuleFilter::bringUpToDate(int32_t literal)
                                     [&](const LiteralCounter::Occurrence& o) { return o.literal != literal; });
         }
         ++places.changesSeen;
-        // An occurrence wholly inside a piece counted again is gone; it is
-        // among the piece's new ones if it is still there. Every other one is
-        // unchanged and moves by what the text before it grew.
-        std::vector<size_t>& starts = places.starts;
-        if (added == addedEnd) {
-            movePlaces(starts, change.pieces, length);
+        movePlaces(places.starts, change.pieces, length);
+        if (added == addedEnd)
             continue;
-        }
+        // The new occurrences lie wholly inside new pieces: none of them is a
+        // place moved there.
         movedPlaces_.clear();
-        movedPlaces_.reserve(starts.size() + static_cast<size_t>(addedEnd - added));
-        std::ptrdiff_t grown = 0;
-        size_t k = 0;
-        const auto& pieces = change.pieces;
-        for (size_t p : starts) {
-            while (k < pieces.size() && pieces[k].oldTo <= p) {
-                grown = static_cast<std::ptrdiff_t>(pieces[k].newTo) - static_cast<std::ptrdiff_t>(pieces[k].oldTo);
-                ++k;
-            }
-            size_t q;
-            if (k < pieces.size() && p >= pieces[k].oldFrom) {
-                if (p + length <= pieces[k].oldTo)
-                    continue;
-                q = p + pieces[k].newTo - pieces[k].oldTo;
-            } else {
-                q = static_cast<size_t>(static_cast<std::ptrdiff_t>(p) + grown);
-            }
-            for (; added != addedEnd && added->start < q; ++added)
-                movedPlaces_.push_back(added->start);
-            movedPlaces_.push_back(q);
-        }
-        for (; added != addedEnd; ++added)
+        movedPlaces_.reserve(places.starts.size() + static_cast<size_t>(addedEnd - added));
+        auto moved = places.starts.begin();
+        for (; added != addedEnd; ++added) {
+            for (; moved != places.starts.end() && *moved < added->start; ++moved)
+                movedPlaces_.push_back(*moved);
             movedPlaces_.push_back(added->start);
-        starts.swap(movedPlaces_);
+        }
+        movedPlaces_.insert(movedPlaces_.end(), moved, places.starts.end());
+        places.starts.swap(movedPlaces_);
     }
 }
 

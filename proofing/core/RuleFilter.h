@@ -191,7 +191,7 @@ private:
         // The occurrences wholly inside the new pieces, by literal, then start.
         std::vector<LiteralCounter::Occurrence> found;
     };
-    // Moves a factor's places past a change that found none of it anew.
+    // Moves a factor's places past a change, leaving out those it counted again.
     static void movePlaces(std::vector<size_t>& starts, const std::vector<Change::Piece>& pieces, size_t length);
     struct Places {
         std::vector<size_t> starts;
