@@ -138,7 +138,8 @@ private slots:
     {
         QVERIFY(program_.state() == QProcess::Running);
         // Wait until the last pass has ended and its windows are gone.
-        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
+        QVERIFY2(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }),
+            qPrintable(tv::test::shownWindows()));
         const QSet<QString> before = windowsNamed(QStringLiteral("^Tesvora$"));
         QVERIFY(openDocument(path(QStringLiteral("in/note.txt"))));
         QVERIFY2(!saveDialog().isEmpty(), "the save dialog did not show");
@@ -156,9 +157,10 @@ private slots:
         QTest::qWait(500);
         QCOMPARE(program_.state(), QProcess::Running);
         QVERIFY(!windowsNamed(QStringLiteral("校正中")).isEmpty());
-        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), notice});
-        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }));
+        QVERIFY2(tv::test::answerWithKey(notice, QStringLiteral("Return")),
+            qPrintable(tv::test::shownWindows()));
+        QVERIFY2(waitFor([] { return windowsNamed(QStringLiteral("校正")).isEmpty(); }),
+            qPrintable(tv::test::shownWindows()));
         QCOMPARE(program_.state(), QProcess::Running);
         QVERIFY(!QFile::exists(path(QStringLiteral("in/note[fixed].txt"))));
         QCOMPARE(QDir(path(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("chosen.txt")});

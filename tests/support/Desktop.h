@@ -3,6 +3,8 @@
 // manager (support/with-display.sh): xdotool for keys, clicks and window
 // look-ups (waiting with the event loop running: support/Wait.h).
 
+#include "support/Wait.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -35,6 +37,29 @@ inline QSet<QString> windowsNamed(const QString& pattern)
                                         QStringLiteral("--name"), pattern})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return QSet<QString>(ids.begin(), ids.end());
+}
+
+// The windows shown and their titles, one a line: what a failure names.
+inline QString shownWindows()
+{
+    QString out;
+    for (const QString& id : windowsNamed(QStringLiteral(".*")))
+        out += id + QLatin1Char(' ') + xdotool({QStringLiteral("getwindowname"), id}) + QLatin1Char('\n');
+    return out;
+}
+
+// Answers a window with a key: activates it and gives it the key until the
+// window has gone. A key sent in the moment between the window manager's
+// activating a window and the program's taking the focus goes elsewhere.
+inline bool answerWithKey(const QString& id, const QString& key, int attempts = 5)
+{
+    for (int i = 0; i < attempts; ++i) {
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+        xdotool({QStringLiteral("key"), key});
+        if (waitFor([&] { return !windowsNamed(QStringLiteral(".*")).contains(id); }, 3000))
+            return true;
+    }
+    return false;
 }
 
 #ifdef TV_PROGRAM
