@@ -65,7 +65,7 @@ size_t applyAtOnce(RegEx& engine, const PassRule& rule, std::string& text, TextE
         prepareEngine(engine, rule);
         return engine.replaceAllIn(text, rule.replace, edits);
     }
-    return replaceAllText(text, rule.search, rule.replace, rule.caseSensitive, edits, &engine.spareText());
+    return replaceAllText(text, rule.search, rule.replace, rule.caseSensitive, edits);
 }
 
 } // namespace tv

@@ -738,26 +738,16 @@ struct RegEx::Impl {
     const std::string* lastPattern = nullptr;
     uint32_t lastFlags = 0;
 
-    // The output buffer of the last in-place replacement, kept for the next
-    // one: a rule applied to a big text then writes into memory it already
-    // has instead of fresh pages.
-    std::string spare;
-
     // The matches of the replacement being made, and what each becomes: the
     // expansions one after another in `expanded`, each ending at its
-    // expandedEnd.
-    struct Replaced {
-        size_t start = 0;
-        size_t end = 0;
-        size_t expandedEnd = 0;
-    };
-    std::vector<Replaced> replaced;
+    // replacementEnd.
+    std::vector<ReplacedPiece> replaced;
     std::string expanded;
     void releaseFound()
     {
         // Kept while small: most replacements are.
         if (replaced.capacity() > 4096)
-            std::vector<Replaced>().swap(replaced);
+            std::vector<ReplacedPiece>().swap(replaced);
         if (expanded.capacity() > (1u << 16))
             std::string().swap(expanded);
     }
@@ -936,7 +926,7 @@ std::optional<RegExMatch> RegEx::Search(std::string_view text, size_t startByte,
 size_t RegEx::collectReplacements(std::string_view text, std::string_view replacement, bool all)
 {
     Compiled& c = impl_->get(SearchPattern, Options);
-    std::vector<Impl::Replaced>& found = impl_->replaced;
+    std::vector<ReplacedPiece>& found = impl_->replaced;
     std::string& expanded = impl_->expanded;
     found.clear();
     expanded.clear();
@@ -969,14 +959,14 @@ void RegEx::appendReplaced(std::string& out, std::string_view text, TextEdits* e
     reserveToRebuild(out, out.size() + text.size());
     const std::string_view expanded = impl_->expanded;
     size_t copied = 0, from = 0;
-    for (const Impl::Replaced& r : impl_->replaced) {
+    for (const ReplacedPiece& r : impl_->replaced) {
         out.append(text.substr(copied, r.start - copied));
         const size_t inserted = out.size();
-        out.append(expanded.substr(from, r.expandedEnd - from));
+        out.append(expanded.substr(from, r.replacementEnd - from));
         if (edits)
             edits->add(inserted, out.size(), text.substr(r.start, r.end - r.start));
         copied = r.end;
-        from = r.expandedEnd;
+        from = r.replacementEnd;
     }
     out.append(text.substr(copied));
     impl_->releaseFound();
@@ -1008,44 +998,13 @@ RegEx::ReplaceOutcome RegEx::replaceAll(std::string_view text, std::string_view 
     return outcome;
 }
 
-std::string& RegEx::spareText()
-{
-    return impl_->spare;
-}
-
 size_t RegEx::replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits)
 {
     const size_t count = collectReplacements(text, replacement, true);
     if (count == 0)
         return 0;
-    // Where every match becomes text of its own length, the text is written
-    // over where it lies: nothing else of it moves.
-    const std::vector<Impl::Replaced>& found = impl_->replaced;
-    const std::string_view expanded = impl_->expanded;
-    size_t from = 0;
-    bool sameLengths = true;
-    for (const Impl::Replaced& r : found) {
-        sameLengths = sameLengths && r.expandedEnd - from == r.end - r.start;
-        from = r.expandedEnd;
-    }
-    if (sameLengths) {
-        from = 0;
-        for (const Impl::Replaced& r : found) {
-            if (edits)
-                edits->add(r.start, r.end, std::string_view(text).substr(r.start, r.end - r.start));
-            text.replace(r.start, r.end - r.start, expanded.substr(from, r.expandedEnd - from));
-            from = r.expandedEnd;
-        }
-        impl_->releaseFound();
-        return count;
-    }
-    std::string& out = impl_->spare;
-    out.clear();
-    appendReplaced(out, text, edits);
-    text.swap(out);
-    // Big buffers are worth keeping; a small one is not worth holding.
-    if (out.capacity() < (1u << 20))
-        std::string().swap(out);
+    replacePieces(text, 0, impl_->replaced, impl_->expanded, edits);
+    impl_->releaseFound();
     return count;
 }
 

@@ -109,9 +109,6 @@ public:
     // Returns the number of matches replaced. With `edits`, every replaced
     // piece is recorded there too (added to what it holds).
     size_t replaceAllIn(std::string& text, std::string_view replacement, TextEdits* edits = nullptr);
-    // The buffer replaceAllIn builds a changed text in and keeps afterwards,
-    // for other in-place replacements to build in too.
-    std::string& spareText();
 
     // Compiles SearchPattern with the current options now (it would be at the
     // first search otherwise); throws RegExException when it does not compile.

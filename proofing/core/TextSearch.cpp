@@ -97,32 +97,20 @@ std::optional<TextRange> findText(std::string_view text, std::string_view find, 
 }
 
 size_t replaceAllText(std::string& text, std::string_view find, std::string_view replacement,
-                      bool caseSensitive, TextEdits* edits, std::string* spare)
+                      bool caseSensitive, TextEdits* edits)
 {
     const std::vector<uint32_t> needle = caseSensitive ? std::vector<uint32_t>{} : foldedCodePoints(find);
-    std::string own;
-    std::string& out = spare ? *spare : own;
-    out.clear();
-    size_t copied = 0, count = 0;
+    std::vector<ReplacedPiece> pieces;
+    size_t from = 0;
     for (;;) {
-        auto hit = caseSensitive ? findBytes(text, find, copied) : findFolded(text, needle, copied);
+        auto hit = caseSensitive ? findBytes(text, find, from) : findFolded(text, needle, from);
         if (!hit)
             break;
-        if (count == 0)
-            reserveToRebuild(out, text.size());
-        out.append(text, copied, hit->start - copied);
-        const size_t inserted = out.size();
-        out.append(replacement);
-        if (edits)
-            edits->add(inserted, out.size(), std::string_view(text).substr(hit->start, hit->end - hit->start));
-        copied = hit->end;
-        ++count;
+        pieces.push_back({hit->start, hit->end, 0});
+        from = hit->end;
     }
-    if (count > 0) {
-        out.append(text, copied, std::string::npos);
-        text.swap(out);
-    }
-    return count;
+    replacePiecesWith(text, pieces, replacement, edits);
+    return pieces.size();
 }
 
 } // namespace tv

@@ -25,12 +25,9 @@ std::optional<TextRange> findText(std::string_view text, std::string_view find, 
                                   bool caseSensitive);
 
 // Replaces every occurrence of `find` in `text`; text put in is not searched
-// again. Returns the number of occurrences replaced; the text is rebuilt only
-// when there was one. With `edits`, every replaced piece is recorded there.
-// With `spare`, the text is rebuilt in that buffer, which then holds the old
-// one: kept from one replacement to the next, a big text is rebuilt in memory
-// already in use rather than in fresh pages.
+// again. Returns the number of occurrences replaced. With `edits`, every
+// replaced piece is recorded there.
 size_t replaceAllText(std::string& text, std::string_view find, std::string_view replacement,
-                      bool caseSensitive, TextEdits* edits = nullptr, std::string* spare = nullptr);
+                      bool caseSensitive, TextEdits* edits = nullptr);
 
 } // namespace tv
