@@ -28,9 +28,9 @@ int64_t countChars(const char* p, size_t n)
 
 } // namespace
 
-EditCursor::EditCursor(std::string text, std::string spare) : src_(std::move(text)), out_(std::move(spare))
+EditCursor::EditCursor(std::string text, size_t heldBytes)
+    : src_(std::move(text)), heldLimit_(std::max(heldBytes, src_.size() / 4))
 {
-    out_.clear();
 }
 
 std::string_view EditCursor::rest() const
@@ -38,46 +38,126 @@ std::string_view EditCursor::rest() const
     return std::string_view(src_).substr(head_);
 }
 
+std::string_view EditCursor::replacementOf(size_t piece) const
+{
+    const size_t from = piece == 0 ? 0 : pieces_[piece - 1].replacementEnd;
+    return std::string_view(replacements_).substr(from, pieces_[piece].replacementEnd - from);
+}
+
+void EditCursor::restoreLaidOver()
+{
+    if (laidOver_.empty())
+        return;
+    std::memcpy(src_.data() + contextAt_, laidOver_.data(), laidOver_.size());
+    laidOver_.clear();
+}
+
+void EditCursor::appendFound(std::string& out, size_t from, size_t to) const
+{
+    const size_t at = out.size();
+    out.append(src_, head_ + from, to - from);
+    // The bytes under a laid context, as they were.
+    const size_t laidFrom = std::max(contextAt_, head_ + from);
+    const size_t laidTo = std::min(contextAt_ + laidOver_.size(), head_ + to);
+    if (laidFrom < laidTo)
+        std::memcpy(out.data() + at + (laidFrom - head_ - from), laidOver_.data() + (laidFrom - contextAt_),
+                    laidTo - laidFrom);
+}
+
+int64_t EditCursor::charsFound(size_t from, size_t to) const
+{
+    int64_t count = countChars(src_.data() + head_ + from, to - from);
+    const size_t laidFrom = std::max(contextAt_, head_ + from);
+    const size_t laidTo = std::min(contextAt_ + laidOver_.size(), head_ + to);
+    if (laidFrom < laidTo)
+        count += countChars(laidOver_.data() + (laidFrom - contextAt_), laidTo - laidFrom) -
+                 countChars(src_.data() + laidFrom, laidTo - laidFrom);
+    return count;
+}
+
+void EditCursor::appendEdited(std::string& out, size_t to) const
+{
+    if (builtAside_)
+        out.append(builtText_);
+    size_t copied = built_;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        appendFound(out, copied, pieces_[i].start);
+        out.append(replacementOf(i));
+        copied = pieces_[i].end;
+    }
+    appendFound(out, copied, to);
+}
+
 size_t EditCursor::layContext(int chars)
 {
-    if (out_.empty() || chars <= 0)
-        return 0;
-    size_t from = out_.size();
-    for (int taken = 0; from > 0 && taken < chars; ++taken) {
+    restoreLaidOver();
+    if ((pieces_.empty() && !builtAside_) || chars <= 0)
+        return head_;
+    // The text as found after the last replacement is the edited text: where
+    // it holds the characters wanted, the engine's text begins among them.
+    const size_t unchangedFrom = pieces_.empty() ? built_ : pieces_.back().end;
+    size_t from = cursor_;
+    int taken = 0;
+    for (; from > unchangedFrom && taken < chars; ++taken) {
         --from;
-        while (from > 0 && continuation(out_[from]))
+        while (from > unchangedFrom && continuation(src_[head_ + from]))
             --from;
     }
-    const size_t bytes = out_.size() - from;
-    if (head_ + copied_ < bytes) {
-        // Too little spent text in front of the rest to lay the context on:
-        // room is made once, for the rest of the rule.
+    if (taken == chars)
+        return head_ + from;
+    // The edited text's last characters before them, gathered from the end:
+    // replacements, the text as found between them, the text built aside.
+    int wanted = chars - taken;
+    context_.clear();
+    auto takeTail = [&](std::string_view piece) {
+        size_t at = piece.size();
+        while (at > 0 && wanted > 0) {
+            --at;
+            while (at > 0 && continuation(piece[at]))
+                --at;
+            --wanted;
+        }
+        context_.insert(0, piece.substr(at));
+    };
+    for (size_t i = pieces_.size(); i-- > 0 && wanted > 0;) {
+        takeTail(replacementOf(i));
+        if (wanted > 0)
+            takeTail(rest().substr(i == 0 ? built_ : pieces_[i - 1].end,
+                                   pieces_[i].start - (i == 0 ? built_ : pieces_[i - 1].end)));
+    }
+    if (wanted > 0 && builtAside_)
+        takeTail(builtText_);
+    const size_t bytes = context_.size();
+    if (head_ + unchangedFrom < bytes) {
+        // Too little text in front to lay the context on: room is made once,
+        // for the rest of the rule.
         const size_t room = 4 * static_cast<size_t>(chars) + 16;
         std::string buffer;
-        buffer.reserve(room + src_.size() - head_ - copied_);
+        buffer.reserve(room + src_.size() - head_);
         buffer.append(room, '\0');
-        buffer.append(src_, head_ + copied_, std::string::npos);
+        buffer.append(src_, head_, std::string::npos);
         src_.swap(buffer);
-        head_ = room - copied_;
+        head_ = room;
     }
-    std::memcpy(src_.data() + head_ + copied_ - bytes, out_.data() + from, bytes);
-    return bytes;
+    contextAt_ = head_ + unchangedFrom - bytes;
+    laidOver_.assign(src_, contextAt_, bytes);
+    std::memcpy(src_.data() + contextAt_, context_.data(), bytes);
+    return contextAt_;
 }
 
 std::optional<EditCursor::Found> EditCursor::searchRegex(RegEx& engine, int contextChars,
                                                          bool notEmptyAtStart)
 {
-    const size_t context = layContext(contextChars);
-    const size_t base = head_ + copied_ - context;
+    const size_t base = layContext(contextChars);
     const std::string_view subject = std::string_view(src_).substr(base);
-    // Spans the engine is held to are offsets in the rest.
-    engine.shiftStarts(static_cast<std::ptrdiff_t>(context) - static_cast<std::ptrdiff_t>(copied_));
-    std::optional<RegExMatch> m = engine.Search(subject, context + (cursor_ - copied_), notEmptyAtStart);
+    // Spans the engine is held to are offsets in the text as found.
+    engine.shiftStarts(static_cast<std::ptrdiff_t>(head_) - static_cast<std::ptrdiff_t>(base));
+    std::optional<RegExMatch> m = engine.Search(subject, head_ + cursor_ - base, notEmptyAtStart);
     if (!m)
         return std::nullopt;
     Found f;
-    f.start = m->startB() - context + copied_;
-    f.end = m->endB() - context + copied_;
+    f.start = base + m->startB() - head_;
+    f.end = base + m->endB() - head_;
     f.match = std::move(m);
     return f;
 }
@@ -100,40 +180,43 @@ void EditCursor::skip(const Found& found)
 
 void EditCursor::replace(const Found& found, std::string_view replacement)
 {
-    // A replacement as long as its match is written over it in the rest: a
-    // rule whose replacements all keep their length leaves a large text
-    // where it is instead of copying it whole.
-    if (replacement.size() == found.end - found.start) {
-        const size_t at = out_.size() + (found.start - copied_);
-        if (edits_)
-            edits_->add(at, at + replacement.size(), matchedText(found));
-        if (!replacement.empty())
-            std::memcpy(src_.data() + head_ + found.start, replacement.data(), replacement.size());
-        cursor_ = found.end;
+    cursor_ = found.end;
+    // An empty match replaced by nothing changes nothing.
+    if (found.empty() && replacement.empty())
         return;
-    }
-    if (!edited_)
-        reserveToRebuild(out_, src_.size() - head_ + replacement.size());
-    out_.append(src_, head_ + copied_, found.start - copied_);
-    const size_t inserted = out_.size();
-    out_.append(replacement);
+    const std::string_view matched = matchedText(found);
+    const size_t at = static_cast<size_t>(static_cast<std::ptrdiff_t>(found.start) + growth_);
     if (edits_)
-        edits_->add(inserted, out_.size(), matchedText(found));
-    copied_ = cursor_ = found.end;
-    edited_ = true;
+        edits_->add(at, at + replacement.size(), matched);
+    growth_ += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(matched.size());
+    addedChars_ += countChars(replacement.data(), replacement.size()) - countChars(matched.data(), matched.size());
+    replacements_.append(replacement);
+    pieces_.push_back({found.start, found.end, replacements_.size()});
+    if (pieces_.size() * sizeof(ReplacedPiece) + replacements_.size() > heldLimit_)
+        buildAside();
+}
+
+void EditCursor::buildAside()
+{
+    if (!builtAside_)
+        reserveToRebuild(builtText_, static_cast<size_t>(static_cast<std::ptrdiff_t>(restSize()) + growth_));
+    std::string text = std::move(builtText_);
+    builtText_.clear();
+    builtAside_ = false;
+    // appendEdited starts with builtText_, which now lies in `text`.
+    appendEdited(text, cursor_);
+    builtText_ = std::move(text);
+    builtAside_ = true;
+    built_ = cursor_;
+    pieces_.clear();
+    replacements_.clear();
 }
 
 int64_t EditCursor::charsBefore(const Found& found)
 {
-    outChars_ += countChars(out_.data() + outCounted_, out_.size() - outCounted_);
-    outCounted_ = out_.size();
-    if (restCountFrom_ != copied_ || restCounted_ > found.start) {
-        restCountFrom_ = restCounted_ = copied_;
-        restChars_ = 0;
-    }
-    restChars_ += countChars(src_.data() + head_ + restCounted_, found.start - restCounted_);
-    restCounted_ = found.start;
-    return outChars_ + restChars_;
+    foundChars_ += charsFound(foundCounted_, found.start);
+    foundCounted_ = found.start;
+    return foundChars_ + addedChars_;
 }
 
 std::string_view EditCursor::matchedText(const Found& found) const
@@ -143,27 +226,31 @@ std::string_view EditCursor::matchedText(const Found& found) const
 
 std::string EditCursor::textBefore(const Found& found) const
 {
-    std::string before = out_;
-    before.append(rest().substr(copied_, found.start - copied_));
+    std::string before;
+    appendEdited(before, found.start);
     return before;
 }
 
 std::string EditCursor::wholeText() const
 {
-    std::string whole = out_;
-    whole.append(rest().substr(copied_));
+    std::string whole;
+    appendEdited(whole, restSize());
     return whole;
 }
 
 std::string EditCursor::finish()
 {
-    if (!edited_) {
-        spare_ = std::move(out_);
-        return std::move(src_);
+    restoreLaidOver();
+    if (builtAside_) {
+        std::string text = std::move(builtText_);
+        builtText_.clear();
+        builtAside_ = false;
+        appendEdited(text, restSize());
+        return text;
     }
-    out_.append(src_, head_ + copied_, std::string::npos);
-    spare_ = std::move(src_);
-    return std::move(out_);
+    std::string text = std::move(src_);
+    replacePieces(text, head_, pieces_, replacements_);
+    return text;
 }
 
 MatchDecider::~MatchDecider() = default;
@@ -216,7 +303,7 @@ std::string expandForMatch(EditCursor& cursor, const EditCursor::Found& found,
 }
 
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare, TextEdits* edits)
+                 TextEdits* edits, size_t heldBytes)
 {
     if (rule.regex)
         prepareEngine(engine, rule);
@@ -225,7 +312,7 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
     // inside a look-behind). Read at the first search, after the first cancel
     // test, where a pattern that does not compile is reported.
     int contextChars = -1;
-    EditCursor cursor(std::move(text), std::move(spare));
+    EditCursor cursor(std::move(text), heldBytes);
     // A search may read the whole rest of the text: the first one, and one
     // after a search that went far. Searches between close matches are short.
     bool mayGoFar = true;
@@ -260,7 +347,6 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
         }
     }
     text = cursor.finish();
-    spare = cursor.takeSpare();
     return count;
 }
 

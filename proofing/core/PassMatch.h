@@ -1,13 +1,14 @@
 #pragma once
-// The match-by-match search of one rule on one text. The text is edited
-// behind a cursor that only moves forward: what lies before the cursor is
-// built up once, the rest is the text as the rule found it but for the
-// replacements as long as their matches, written over them, so a replacement
+// The match-by-match search of one rule on one text. The cursor only moves
+// forward over the text as the rule found it; each replacement is noted and
+// the text is rebuilt once, in place, when the rule ends, so a replacement
 // costs its own length and a search scans only what lies ahead. The engine
-// still sees one piece of text: the last characters before the cursor (as
-// many as the pattern's look-behind needs) are laid just in front of the rest.
+// still sees one piece of text: where a replacement lies just before the
+// cursor, the last characters of the edited text (as many as the pattern's
+// look-behind needs) are laid over the bytes in front of it for the search.
 
 #include "proofing/core/PassRules.h"
+#include "proofing/core/RebuiltText.h"
 #include "proofing/core/RegEx.h"
 
 #include <cstdint>
@@ -15,18 +16,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tv {
 
 class EditCursor {
 public:
-    // `spare` lends its storage for the edited text (a large text is then
-    // built without fresh pages for every rule).
-    explicit EditCursor(std::string text, std::string spare = {});
+    // Replacements are noted until they and their places hold `heldBytes`
+    // or a quarter of the text's size, whichever is more; beyond that the
+    // edited text before the cursor is built aside as it grows, so that a
+    // rule with a match every few bytes needs no more than the text's size.
+    static constexpr size_t kHeldBytes = size_t(1) << 20;
+    explicit EditCursor(std::string text, size_t heldBytes = kHeldBytes);
 
-    // A match, by byte offsets into the rest of the text. `match` holds the
-    // engine's groups; it refers to the cursor's buffer and is good until the
-    // cursor moves.
+    // A match, by byte offsets into the text as the rule found it. `match`
+    // holds the engine's groups; it refers to the cursor's buffer and is
+    // good until the cursor moves.
     struct Found {
         size_t start = 0;
         size_t end = 0;
@@ -43,7 +48,7 @@ public:
     // Every replacement from now on is recorded in `edits` as well.
     void recordEdits(TextEdits* edits) { edits_ = edits; }
 
-    // Offset in the rest of the text of the next search.
+    // Offset in the text as the rule found it of the next search.
     size_t position() const { return cursor_; }
     size_t restSize() const { return src_.size() - head_; }
 
@@ -63,32 +68,53 @@ public:
 
     // Ends the rule: the edited text.
     std::string finish();
-    // After finish: the storage no longer used, for the next rule to borrow.
-    std::string takeSpare() { return std::move(spare_); }
 
 private:
     std::string_view rest() const;
-    // Lays the last `chars` characters of out_ just before the rest; returns
-    // their length in bytes.
+    std::string_view replacementOf(size_t piece) const;
+    // Puts back the bytes the context was laid over.
+    void restoreLaidOver();
+    // Characters of the text as found in [from, to).
+    int64_t charsFound(size_t from, size_t to) const;
+    // Lays the context for a search from the cursor; returns where in src_
+    // the engine's text begins.
     size_t layContext(int chars);
+    // Appends the text as the rule found it, [from, to).
+    void appendFound(std::string& out, size_t from, size_t to) const;
+    // Appends the edited text from built_ on, up to `to` in the text as the
+    // rule found it (at or after the last replacement).
+    void appendEdited(std::string& out, size_t to) const;
+    // Builds the edited text before the cursor aside (see heldBytes).
+    void buildAside();
 
-    // The text as the rule found it, from head_ on, with the replacements
-    // that kept their length written over their matches; bytes before
-    // copied_ are spent and may hold the context laid before the rest.
+    // The text as the rule found it, from head_ on; bytes before head_ are
+    // room for a context laid in front of the text's first bytes.
     std::string src_;
     size_t head_ = 0;
-    size_t copied_ = 0; // offset in the rest up to which out_ holds the text
-    size_t cursor_ = 0; // offset in the rest of the next search
-    std::string out_;   // the edited text before copied_
-    bool edited_ = false;
-    std::string spare_;
+    size_t cursor_ = 0;
+    // The replacements since built_, in text order: each match's place in
+    // the text as found and its replacement, the replacements one after
+    // another in replacements_.
+    std::vector<ReplacedPiece> pieces_;
+    std::string replacements_;
+    size_t heldLimit_ = 0;
+    // The edited text before built_ in the text as found, once built aside.
+    std::string builtText_;
+    size_t built_ = 0;
+    bool builtAside_ = false;
+    // Bytes all replacements so far add (less what they take out), and
+    // characters.
+    std::ptrdiff_t growth_ = 0;
+    int64_t addedChars_ = 0;
+    // Where the context lies in src_ and the bytes it was laid over.
+    size_t contextAt_ = 0;
+    std::string laidOver_;
+    std::string context_;
     TextEdits* edits_ = nullptr;
 
-    // Forward-only character counts.
-    size_t outCounted_ = 0;
-    int64_t outChars_ = 0;
-    size_t restCountFrom_ = 0, restCounted_ = 0;
-    int64_t restChars_ = 0;
+    // Characters of the text as found before foundCounted_.
+    size_t foundCounted_ = 0;
+    int64_t foundChars_ = 0;
 };
 
 // What a rule's loop asks the rest of the pass for each match.
@@ -113,12 +139,12 @@ public:
 };
 
 // Applies one rule match by match to `text`; returns the number of
-// replacements made. `spare` is storage lent from one rule to the next;
-// `edits`, when given, receives every replacement.
+// replacements made. `edits`, when given, receives every replacement;
+// heldBytes is the cursor's (see EditCursor).
 // The engine is set up once for the rule, before its first search: nothing
 // the decider does between two searches may change it.
 int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDecider& decider,
-                 std::string& spare, TextEdits* edits = nullptr);
+                 TextEdits* edits = nullptr, size_t heldBytes = EditCursor::kHeldBytes);
 
 // Every line end of a replacement (CR LF, LF, CR) as CR.
 std::string withCrLineEnds(std::string text);

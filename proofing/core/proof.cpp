@@ -467,7 +467,7 @@ void proof::applyRules()
             if (atOnce)
                 computeAside(itemText_.size(), [&] { applyAtOnce(passRegEx_, rule, itemText_, edits); });
             else
-                runMatchLoop(passRegEx_, rule, itemText_, decider, spareText_, edits);
+                runMatchLoop(passRegEx_, rule, itemText_, decider, edits);
             if (filter_)
                 filter_->update(itemText_, edits_, [] { yieldToOthers(); });
         } else {

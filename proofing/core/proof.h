@@ -150,8 +150,6 @@ private:
 
     // Per item.
     std::string itemText_;
-    // Storage lent from one rule's edits to the next.
-    std::string spareText_;
     std::string itemName_;
     // The item as the failure message names it: the file's path, or the
     // clipboard.

@@ -375,6 +375,11 @@ void TestPassText::cursorAgreesWithTheWholeText_data()
     QTest::newRow("as long, then longer") << "ab|あ" << true << "ぜ" << "*---*---";
     QTest::newRow("as long, then shorter") << "ぜ|b" << true << "a" << "*---*---";
     QTest::newRow("as long in bytes, fewer characters") << "ab" << false << "é" << "";
+    // What the engine is shown of the edited text before the cursor.
+    QTest::newRow("the text before the match") << "a\\rb" << true << "[$`]" << "*---*---";
+    QTest::newRow("a group in the look-behind") << "(?<=(a|あ))b" << true << "$1$1" << "*---*---";
+    QTest::newRow("a look-behind over several replacements") << "(?<=..)a" << true << "" << "*---*---";
+    QTest::newRow("a growing match at the start") << "^(a|あ)" << true << "ぜぜ$1" << "*---*---";
 }
 
 void TestPassText::cursorAgreesWithTheWholeText()
@@ -406,15 +411,28 @@ void TestPassText::cursorAgreesWithTheWholeText()
         std::vector<Step> expectedSteps;
         const std::string expected =
             naiveMatchPath(&engine, rule.search, regex, text, answers, rule.replace, expectedSteps);
-        ListDecider decider(answers);
-        std::string edited = text;
-        std::string spare = "left over from an earlier rule";
-        runMatchLoop(engine, rule, edited, decider, spare);
-        QCOMPARE(q(edited), q(expected));
-        QCOMPARE(decider.steps.size(), expectedSteps.size());
-        for (size_t i = 0; i < expectedSteps.size(); ++i) {
-            QCOMPARE(decider.steps[i].matchStart, expectedSteps[i].matchStart);
-            QCOMPARE(q(decider.steps[i].matchText), q(expectedSteps[i].matchText));
+        // With replacements held to the end of the rule, and with the text
+        // before the cursor built aside every few of them.
+        for (const size_t heldBytes : {EditCursor::kHeldBytes, size_t(0)}) {
+            ListDecider decider(answers);
+            std::string edited = text;
+            TextEdits edits;
+            runMatchLoop(engine, rule, edited, decider, &edits, heldBytes);
+            QCOMPARE(q(edited), q(expected));
+            QCOMPARE(decider.steps.size(), expectedSteps.size());
+            for (size_t i = 0; i < expectedSteps.size(); ++i) {
+                QCOMPARE(decider.steps[i].matchStart, expectedSteps[i].matchStart);
+                QCOMPARE(q(decider.steps[i].matchText), q(expectedSteps[i].matchText));
+            }
+            // Each edit names the place of its replacement in the edited text
+            // and what it took out: undone from the last, they give the text
+            // back.
+            std::string undone = edited;
+            for (size_t i = edits.spans.size(); i-- > 0;) {
+                const TextEdits::Span& span = edits.spans[i];
+                undone.replace(span.start, span.end - span.start, edits.removedOf(span));
+            }
+            QCOMPARE(q(undone), q(text));
         }
     }
 }
