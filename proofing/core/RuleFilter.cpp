@@ -1599,6 +1599,7 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
     // longest length: only those get start spans.
     tracked_.assign(exact.size(), 0);
     places_.resize(exact.size());
+    isTouched_.assign(exact.size(), 0);
     for (const std::vector<int32_t>& spanIds : ruleSpanFactors_)
         for (int32_t f : spanIds) {
             tracked_[static_cast<size_t>(f)] = 1;
@@ -1725,20 +1726,28 @@ void RuleFilter::take(Counted& counted)
     folded_.counts.swap(counted.folded_);
     if (!tracking_)
         return;
-    // Each tracked factor's places, in text order.
-    places_.resize(tracked_.size());
-    for (size_t f = 0; f < places_.size(); ++f) {
-        places_[f].starts.clear();
-        places_[f].changesSeen = 0;
-        places_[f].foundIn.clear();
-        if (tracked_[f])
-            places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
+    // The places the last text left are cleared: of thousands of factors, a
+    // small text has few.
+    for (int32_t f : touched_) {
+        Places& places = places_[static_cast<size_t>(f)];
+        places.starts.clear();
+        places.changesSeen = 0;
+        places.foundIn.clear();
+        isTouched_[static_cast<size_t>(f)] = 0;
     }
-    // Parts in text order keep each factor's places in order. A long list
-    // goes as soon as it is taken; a short one is kept for the next count.
+    touched_.clear();
+    // Each tracked factor's places, in text order: parts in text order keep
+    // them in order. A long list goes as soon as it is taken; a short one is
+    // kept for the next count.
     for (std::vector<LiteralCounter::Occurrence>& found : counted.found_) {
-        for (const LiteralCounter::Occurrence& o : found)
-            places_[static_cast<size_t>(o.literal)].starts.push_back(o.start);
+        for (const LiteralCounter::Occurrence& o : found) {
+            const auto f = static_cast<size_t>(o.literal);
+            if (!isTouched_[f]) {
+                touch(f);
+                places_[f].starts.reserve(static_cast<size_t>(exact_.counts[f]));
+            }
+            places_[f].starts.push_back(o.start);
+        }
         if (found.capacity() * sizeof(LiteralCounter::Occurrence) > kScanPiece)
             std::vector<LiteralCounter::Occurrence>().swap(found);
         else
@@ -1877,8 +1886,19 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
                      });
     const auto index = static_cast<uint32_t>(changes_.size() - 1);
     for (size_t j = 0; j < change->found.size(); ++j)
-        if (j == 0 || change->found[j].literal != change->found[j - 1].literal)
-            places_[static_cast<size_t>(change->found[j].literal)].foundIn.push_back(index);
+        if (j == 0 || change->found[j].literal != change->found[j - 1].literal) {
+            const auto f = static_cast<size_t>(change->found[j].literal);
+            touch(f);
+            places_[f].foundIn.push_back(index);
+        }
+}
+
+void RuleFilter::touch(size_t literal)
+{
+    if (!isTouched_[literal]) {
+        isTouched_[literal] = 1;
+        touched_.push_back(static_cast<int32_t>(literal));
+    }
 }
 
 // Moves a factor's places, in order, past a change: those wholly inside a
@@ -1947,6 +1967,7 @@ void RuleFilter::movePlaces(std::vector<size_t>& starts, const std::vector<Chang
 
 void RuleFilter::bringUpToDate(int32_t literal)
 {
+    touch(static_cast<size_t>(literal));
     Places& places = places_[static_cast<size_t>(literal)];
     const size_t length = exact_.counter->length(static_cast<size_t>(literal));
     // The next change, from changesSeen on, that found the factor anew.

@@ -204,6 +204,11 @@ private:
     std::vector<uint8_t> tracked_; // per exact factor
     bool tracking_ = false;
     std::vector<Places> places_;
+    // The factors whose places the text has given or changed, for the next
+    // text to clear.
+    std::vector<int32_t> touched_;
+    std::vector<uint8_t> isTouched_;
+    void touch(size_t literal);
     std::vector<Change> changes_;
     std::vector<RegEx::StartSpan> spans_;
     std::vector<size_t> movedPlaces_; // storage for bringUpToDate

@@ -906,9 +906,11 @@ void TestRuleFilter::textsCountedAsideAreTakenInWhole()
         // text with more occurrences is counted into again.
         const std::string next = spanText(random, round % 2 ? 40 : 400);
         std::thread aside([&] { kept.count(next, counted); });
+        // Some texts are left with their factors' places not brought up to
+        // date, as a pass leaves those of rules it never searches.
         for (int step = 0; step < 5 && text.size() < 6000; ++step) {
             edit(text, engine);
-            for (size_t i = 0; i < rules.size(); ++i)
+            for (size_t i = 0; i < rules.size() && round % 3 != 0; ++i)
                 kept.startSpans(i);
         }
         aside.join();
