@@ -394,19 +394,6 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The bare baseline and perl.
-    std::string text1 = lfToCr(original);
-    const double base1 = baseline(rules, text1);
-    const double perl1 = perl(rules, work + "/plain/reference.cr.txt", work + "/plain/rules.pl");
-    double base50 = 0, perl50 = 0;
-    if (!quick) {
-        std::string text50 = lfToCr(big);
-        base50 = baseline(rules, text50);
-        if (perlOn50)
-            perl50 = perl(rules, work + "/plain/reference50.cr.txt", work + "/plain/rules.pl");
-    }
-    std::string().swap(big);
-
     if (args.contains("--many-only")) {
         // For a profiler: the pass over the many files alone.
         const Run r = runPass(app, manyFiles, !args.contains("--default"), work + "/out/profile");
@@ -420,6 +407,19 @@ int main(int argc, char** argv)
         std::printf("50 MB: %.2f s, longest wait %.1f ms\n", r.seconds, r.maxGapMs);
         return 0;
     }
+    // The bare baseline and perl.
+    std::string text1 = lfToCr(original);
+    const double base1 = baseline(rules, text1);
+    const double perl1 = perl(rules, work + "/plain/reference.cr.txt", work + "/plain/rules.pl");
+    double base50 = 0, perl50 = 0;
+    if (!quick) {
+        std::string text50 = lfToCr(big);
+        base50 = baseline(rules, text50);
+        if (perlOn50)
+            perl50 = perl(rules, work + "/plain/reference50.cr.txt", work + "/plain/rules.pl");
+    }
+    std::string().swap(big);
+
     if (args.contains("--single-only")) {
         // For a profiler: the pass over the one file the many files make
         // (written by a full run).
