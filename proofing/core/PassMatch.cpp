@@ -255,9 +255,9 @@ std::string EditCursor::finish()
 
 MatchDecider::~MatchDecider() = default;
 
-void MatchDecider::runSearch(size_t, const std::function<void()>& search)
+void MatchDecider::runAside(size_t, const std::function<void()>& work)
 {
-    search();
+    work();
 }
 
 std::string withCrLineEnds(std::string text)
@@ -326,7 +326,7 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
             contextChars = engine.maxLookBehind() + 2;
         const size_t from = cursor.position();
         const size_t ahead = cursor.restSize() - std::min(from, cursor.restSize());
-        decider.runSearch(mayGoFar ? ahead : 0, [&] {
+        decider.runAside(mayGoFar ? ahead : 0, [&] {
             found = rule.regex ? cursor.searchRegex(engine, contextChars, afterEmpty)
                                : cursor.searchPlain(rule.search, rule.caseSensitive);
         });
@@ -346,7 +346,11 @@ int runMatchLoop(RegEx& engine, const PassRule& rule, std::string& text, MatchDe
             cursor.skip(*found);
         }
     }
-    text = cursor.finish();
+    // The rebuilding moves as much of the text as follows the first change
+    // of length: a large text's is a step of its own.
+    std::string edited;
+    decider.runAside(cursor.restSize(), [&] { edited = cursor.finish(); });
+    text = std::move(edited);
     return count;
 }
 

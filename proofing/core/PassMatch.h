@@ -132,10 +132,11 @@ public:
                                               std::string proposed) = 0;
     // After each replacement, with the rule's count in this text.
     virtual void replaced(int ruleReplaceCount) = 0;
-    // Runs one search that may read up to `bytes` bytes of text; a pass may
-    // run it aside while its windows go on. The search touches the engine
-    // and the text alone.
-    virtual void runSearch(size_t bytes, const std::function<void()>& search);
+    // Runs one step of work that may read up to `bytes` bytes of text: a
+    // search, or the text's rebuilding at the rule's end. A pass may run it
+    // aside while its windows go on; the work touches the engine and the
+    // cursor alone.
+    virtual void runAside(size_t bytes, const std::function<void()>& work);
 };
 
 // Applies one rule match by match to `text`; returns the number of

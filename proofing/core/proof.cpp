@@ -140,9 +140,9 @@ public:
         return pass_.confirmMatch(cursor.charsBefore(found), std::string(cursor.matchedText(found)), proposed);
     }
 
-    void runSearch(size_t bytes, const std::function<void()>& search) override
+    void runAside(size_t bytes, const std::function<void()>& work) override
     {
-        computeAside(bytes, search);
+        computeAside(bytes, work);
     }
 
     void replaced(int ruleReplaceCount) override
