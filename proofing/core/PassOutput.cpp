@@ -98,45 +98,61 @@ std::string outputName(std::string_view displayName, std::string_view expanded)
 
 namespace {
 
-// The fixed folder and the name with one "/" between them.
-FolderItem inFixedFolder(const std::string& place, const std::string& name)
+// The fixed folder without the slashes at its end; empty when it is no
+// absolute path.
+std::string fixedFolder(const std::string& place)
 {
     if (place.empty() || place.front() != '/')
         return {};
     std::string folder = place;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    FolderItem dir = FolderItem::fromPath(folder);
-    if (!dir || !dir.Directory())
-        return {};
-    return FolderItem::fromPath(folder == "/" ? "/" + name : folder + "/" + name);
+    return folder;
+}
+
+// The folder and the name with one "/" between them.
+std::string joined(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 } // namespace
 
-FolderItem outputTarget(const AppState& app, const FolderItem& source, const std::string& name)
+std::string expectedOutputPath(const AppState& app, const FolderItem& source, const std::string& name)
 {
     // A name such as "a/b", "." or ".." would write somewhere else.
     if (!FolderItem::isPlainName(name))
         return {};
     const std::string& type = app.prefSaveType;
     if (type == "sameplace") {
-        FolderItem parent = source.Parent();
-        if (!parent)
-            return {};
         // The name exactly as built: the folder is not listed for a file that
         // differs only in case, so a save costs the same in a folder of
         // thousands of files.
-        const std::string& folder = parent.path();
-        return FolderItem::fromPath(folder == "/" ? "/" + name : folder + "/" + name);
+        const FolderItem parent = source.Parent();
+        return parent ? joined(parent.path(), name) : std::string();
     }
-    if (type == "dialog") {
-        FolderItem chosen = services().getSaveFolderItem(FileTypes::pText().Name, name);
-        return chosen;
+    if (type == "absolutepath") {
+        const std::string folder = fixedFolder(app.prefSavePlace);
+        return folder.empty() ? std::string() : joined(folder, name);
     }
-    if (type == "absolutepath")
-        return inFixedFolder(app.prefSavePlace, name);
     return {};
+}
+
+FolderItem outputTarget(const AppState& app, const FolderItem& source, const std::string& name)
+{
+    if (!FolderItem::isPlainName(name))
+        return {};
+    if (app.prefSaveType == "dialog")
+        return services().getSaveFolderItem(FileTypes::pText().Name, name);
+    const std::string path = expectedOutputPath(app, source, name);
+    if (path.empty())
+        return {};
+    if (app.prefSaveType == "absolutepath") {
+        const FolderItem folder = FolderItem::fromPath(fixedFolder(app.prefSavePlace));
+        if (!folder || !folder.Directory())
+            return {};
+    }
+    return FolderItem::fromPath(path);
 }
 
 std::string writeOutput(const FolderItem& target, const FolderItem& source, std::string_view bytes,

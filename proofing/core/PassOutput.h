@@ -39,6 +39,10 @@ std::string outputName(std::string_view displayName, std::string_view expanded);
 // a cancelled dialog, a fixed folder that is empty, relative or not an
 // existing folder, or a name that cannot be a file name.
 FolderItem outputTarget(const AppState& app, const FolderItem& source, const std::string& name);
+// The path outputTarget gives for a place that asks nothing, found without
+// looking at the disk (so its folder may not exist); empty for the dialog and
+// where no path can be named.
+std::string expectedOutputPath(const AppState& app, const FolderItem& source, const std::string& name);
 
 // Writes the bytes to the target through writeFileSafely: the file carries the
 // source's type and the creator (App.prefCreator, else the source's), and a

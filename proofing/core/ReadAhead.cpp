@@ -2,6 +2,8 @@
 
 #include "platform/core/SpinWait.h"
 
+#include <sys/stat.h>
+
 namespace tv {
 
 ReadAhead::ReadAhead() = default;
@@ -19,7 +21,7 @@ ReadAhead::~ReadAhead()
 }
 
 void ReadAhead::start(const FolderItem& file, const detectKanji& detector, const RuleFilter* filter,
-                      const std::function<void()>& wait)
+                      const std::function<void()>& wait, std::string lookUp)
 {
     waitForEnd(wait);
     path_ = file.path();
@@ -27,6 +29,7 @@ void ReadAhead::start(const FolderItem& file, const detectKanji& detector, const
     file_ = file;
     detector_ = &detector;
     filter_ = filter;
+    lookUp_ = std::move(lookUp);
     // The thread comes with the first read: a pass of the clipboard has none.
     if (!thread_.joinable())
         thread_ = std::thread([this] { run(); });
@@ -90,7 +93,13 @@ void ReadAhead::run()
             failed_ = true;
             read_.taken = TakenFile();
         }
+        // The look-up is the thread's own once the read is handed over.
+        const std::string lookUp = std::move(lookUp_);
         busy_.store(false, std::memory_order_release);
+        if (!lookUp.empty()) {
+            struct stat st;
+            ::stat(lookUp.c_str(), &st);
+        }
     }
 }
 

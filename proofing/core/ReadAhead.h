@@ -39,8 +39,12 @@ public:
     // by `filter` if one is given, once an earlier read has ended (`wait` is
     // called meanwhile). The detector and the filter stay until the read has
     // ended.
+    // Once read, the thread looks up `lookUp` if given and forgets the
+    // answer: a new output's path, whose absence the file system then has at
+    // hand when the pass asks, instead of searching a folder that the saves
+    // under way keep busy.
     void start(const FolderItem& file, const detectKanji& detector, const RuleFilter* filter,
-               const std::function<void()>& wait);
+               const std::function<void()>& wait, std::string lookUp = {});
     // Whether a read is kept, and for which file (its path as given).
     bool held() const { return wanted_; }
     const std::string& path() const { return path_; }
@@ -68,6 +72,7 @@ private:
     FolderItem file_;
     const detectKanji* detector_ = nullptr;
     const RuleFilter* filter_ = nullptr;
+    std::string lookUp_;
     Read read_;
     bool failed_ = false;
 

@@ -500,7 +500,9 @@ void proof::readNextItem()
     const FolderItem& next = app_.dropItem[1];
     if (saves_->touches(next.path()))
         return;
-    readAhead_.start(next, detector_, filter_.get(), [] { yieldToOthers(); });
+    // Its output's path is looked up aside as well.
+    readAhead_.start(next, detector_, filter_.get(), [] { yieldToOthers(); },
+                     expectedOutputPath(app_, next, outputName(next.Name(), app_.makeFormatStr(app_.prefExtension))));
 }
 
 // While the first item's rules run, the patterns of those still to come

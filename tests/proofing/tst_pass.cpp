@@ -11,6 +11,7 @@
 #include "platform/core/Date.h"
 #include "platform/core/FileCalls.h"
 #include "platform/core/Text.h"
+#include "proofing/core/PassOutput.h"
 #include "support/TestServices.h"
 
 #include "support/EncodingNames.h"
@@ -816,6 +817,11 @@ void TestPass::saving()
     const std::string out = root + expected.toStdString();
     QCOMPARE(q(readBytes(out)), QByteArray("y"));
     QCOMPARE(q(readBytes(inDir_ + "/" + source.toStdString())), QByteArray("x"));
+    // The path a file's output is looked up at ahead of its save is the one
+    // saved to; a dialog's answer is not known ahead.
+    const std::string ahead =
+        expectedOutputPath(*app_, src, outputName(src.Name(), app_->makeFormatStr(app_->prefExtension)));
+    QCOMPARE(ahead, saveType == "dialog" ? std::string() : out);
     FolderItem saved = FolderItem::fromPath(out);
     if (src.MacType() == "TEXT") { // the file system keeps codes
         QCOMPARE(saved.MacType(), std::string("TEXT"));
