@@ -58,8 +58,8 @@ std::string readFileBytes(const FolderItem& file)
     const size_t length = static_cast<size_t>(std::max<int64_t>(stream->Length(), 0));
     // Read straight into the result, a piece at a time. One byte more than
     // the length sees the end of the file; a file that has grown meanwhile
-    // is read to its new end. Once the first rule has replaced the text, the
-    // text's buffer is kept for later ones to rebuild it in.
+    // is read to its new end. The room the buffer has beyond the text lets
+    // the rules' replacements grow the text where it lies.
     std::string bytes;
     reserveToRebuild(bytes, length + 1);
     bytes.resize(length + 1);
