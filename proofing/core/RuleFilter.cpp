@@ -28,8 +28,11 @@ constexpr size_t kScanPiece = size_t(1) << 20;
 // Texts from this size up are counted on several threads at once.
 constexpr size_t kParallelScanBytes = size_t(256) << 10;
 constexpr size_t kScanThreads = 4;
-// Texts from this size up are read in lanes side by side.
-constexpr size_t kSideBySideBytes = size_t(16) << 10;
+// Texts from this size up are read in lanes side by side, so that even a
+// small file's reads overlap their waits on the table; a lane is at least
+// kLaneToWarmUp times as long as the text each reads first to warm up.
+constexpr size_t kSideBySideBytes = size_t(2) << 10;
+constexpr size_t kLaneToWarmUp = 8;
 // Rule lists from this size up are read on several threads at once.
 constexpr size_t kParallelRules = 256;
 constexpr uint32_t kLongS = 0x017F;
@@ -1628,7 +1631,10 @@ void countInLanes(const LiteralCounter& counter, std::string_view piece, size_t 
                   std::vector<int64_t>& counts, const std::vector<uint8_t>* wanted = nullptr, size_t base = 0,
                   std::span<std::vector<LiteralCounter::Occurrence>> found = {})
 {
-    const size_t lanes = piece.size() < kSideBySideBytes ? 1 : LiteralCounter::kSideBySide;
+    const size_t lanes =
+        piece.size() < std::max(kSideBySideBytes, LiteralCounter::kSideBySide * kLaneToWarmUp * margin)
+            ? 1
+            : LiteralCounter::kSideBySide;
     std::vector<LiteralCounter::Lane> read(lanes);
     size_t from = 0;
     for (size_t k = 0; k < lanes; ++k) {
