@@ -24,6 +24,24 @@ struct Same {
     std::string_view operator()(size_t) const { return replacement; }
 };
 
+// Appends the text with each piece's replacement in its place.
+template <typename ReplacementOf>
+void appendPieces(std::string& out, std::string_view text, const std::vector<ReplacedPiece>& pieces,
+                  const ReplacementOf& replacementOf, TextEdits* edits)
+{
+    size_t copied = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const ReplacedPiece& p = pieces[i];
+        out.append(text.substr(copied, p.start - copied));
+        const size_t inserted = out.size();
+        out.append(replacementOf(i));
+        if (edits)
+            edits->add(inserted, out.size(), text.substr(p.start, p.end - p.start));
+        copied = p.end;
+    }
+    out.append(text.substr(copied));
+}
+
 template <typename ReplacementOf>
 void rebuild(std::string& text, size_t from, const std::vector<ReplacedPiece>& pieces,
              const ReplacementOf& replacementOf, TextEdits* edits)
@@ -51,13 +69,7 @@ void rebuild(std::string& text, size_t from, const std::vector<ReplacedPiece>& p
         // Into a new buffer: the text would move whole anyway.
         std::string out;
         reserveToRebuild(out, newSize);
-        size_t copied = 0;
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            out.append(text, from + copied, pieces[i].start - copied);
-            out.append(replacementOf(i));
-            copied = pieces[i].end;
-        }
-        out.append(text, from + copied, std::string::npos);
+        appendPieces(out, std::string_view(text).substr(from), pieces, replacementOf, nullptr);
         text.swap(out);
         return;
     }
@@ -112,6 +124,12 @@ void replacePieces(std::string& text, size_t from, const std::vector<ReplacedPie
                    std::string_view replacements, TextEdits* edits)
 {
     rebuild(text, from, pieces, FromBuffer{replacements, pieces}, edits);
+}
+
+void appendReplacedPieces(std::string& out, std::string_view text, const std::vector<ReplacedPiece>& pieces,
+                          std::string_view replacements, TextEdits* edits)
+{
+    appendPieces(out, text, pieces, FromBuffer{replacements, pieces}, edits);
 }
 
 void replacePiecesWith(std::string& text, const std::vector<ReplacedPiece>& pieces, std::string_view replacement,

@@ -37,7 +37,12 @@ struct ReplacedPiece {
 // place unless it must drop bytes in front or outgrow its buffer.
 void replacePieces(std::string& text, size_t from, const std::vector<ReplacedPiece>& pieces,
                    std::string_view replacements, TextEdits* edits = nullptr);
-// The same with one replacement for every piece (replacementEnd unread).
+// Appends `text` with each piece's replacement in its place to `out`; with
+// `edits`, every piece is recorded there at its place in `out`.
+void appendReplacedPieces(std::string& out, std::string_view text, const std::vector<ReplacedPiece>& pieces,
+                          std::string_view replacements, TextEdits* edits = nullptr);
+// The same as replacePieces with one replacement for every piece
+// (replacementEnd unread).
 void replacePiecesWith(std::string& text, const std::vector<ReplacedPiece>& pieces,
                        std::string_view replacement, TextEdits* edits = nullptr);
 

@@ -957,18 +957,7 @@ size_t RegEx::collectReplacements(std::string_view text, std::string_view replac
 void RegEx::appendReplaced(std::string& out, std::string_view text, TextEdits* edits)
 {
     reserveToRebuild(out, out.size() + text.size());
-    const std::string_view expanded = impl_->expanded;
-    size_t copied = 0, from = 0;
-    for (const ReplacedPiece& r : impl_->replaced) {
-        out.append(text.substr(copied, r.start - copied));
-        const size_t inserted = out.size();
-        out.append(expanded.substr(from, r.replacementEnd - from));
-        if (edits)
-            edits->add(inserted, out.size(), text.substr(r.start, r.end - r.start));
-        copied = r.end;
-        from = r.replacementEnd;
-    }
-    out.append(text.substr(copied));
+    appendReplacedPieces(out, text, impl_->replaced, impl_->expanded, edits);
     impl_->releaseFound();
 }
 
