@@ -1367,22 +1367,32 @@ int32_t LiteralCounter::advance(std::string_view piece, int32_t state) const
 }
 
 void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign,
-                           int32_t& state) const
+                           int32_t& state, Changed* changed) const
 {
     if (size_ == 0)
         return;
-    state = runAutomaton(*automaton_, text, state,
-                         [&](int32_t literal, size_t) { counts[static_cast<size_t>(literal)] += sign; });
+    if (sign == 0)
+        changed = nullptr;
+    state = runAutomaton(*automaton_, text, state, [&](int32_t literal, size_t) {
+        counts[static_cast<size_t>(literal)] += sign;
+        if (changed)
+            changed->note(literal);
+    });
 }
 
 void LiteralCounter::count(std::string_view text, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
-                           const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const
+                           const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found,
+                           Changed* changed) const
 {
     if (size_ == 0)
         return;
+    if (sign == 0)
+        changed = nullptr;
     state = runAutomaton(*automaton_, text, state, [&](int32_t literal, size_t end) {
         const auto l = static_cast<size_t>(literal);
         counts[l] += sign;
+        if (changed)
+            changed->note(literal);
         // An occurrence that began in an earlier piece starts before `base`.
         if (wanted[l])
             found.push_back({literal, base + end + 1 - lengths_[l]});
@@ -1430,7 +1440,7 @@ void LiteralCounter::countSideBySide(std::span<Lane> lanes, std::vector<int64_t>
 
 size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int32_t& now,
                                        std::vector<int64_t>& counts, const std::vector<uint8_t>* wanted, size_t base,
-                                       std::vector<Occurrence>* found) const
+                                       std::vector<Occurrence>* found, Changed* changed) const
 {
     if (size_ == 0)
         return 0;
@@ -1444,10 +1454,16 @@ size_t LiteralCounter::countWhileApart(std::string_view tail, int32_t& was, int3
         now = a.follow(now, c);
         if (was == now)
             return i;
-        literalsEndingAt(a, was, [&](int32_t literal) { --counts[static_cast<size_t>(literal)]; });
+        literalsEndingAt(a, was, [&](int32_t literal) {
+            --counts[static_cast<size_t>(literal)];
+            if (changed)
+                changed->note(literal);
+        });
         literalsEndingAt(a, now, [&](int32_t literal) {
             const auto l = static_cast<size_t>(literal);
             ++counts[l];
+            if (changed)
+                changed->note(literal);
             if (found && (*wanted)[l])
                 found->push_back({literal, base + i + 1 - lengths_[l]});
         });
@@ -1589,10 +1605,29 @@ RuleFilter::RuleFilter(const std::vector<PassRule>& rules)
         factorIds_.insert(factorIds_.end(), ids.begin(), ids.end());
         factorsFrom_.push_back(static_cast<uint32_t>(factorIds_.size()));
     }
+    // Each factor's rules, for the rules to ask the counts again when the
+    // factor's count changes.
+    rulesFrom_.assign(exact.size() + folded.size() + 1, 0);
+    auto idOf = [&](int32_t f) { return f >= 0 ? static_cast<size_t>(f) : exact.size() + static_cast<size_t>(~f); };
+    for (int32_t f : factorIds_)
+        ++rulesFrom_[idOf(f) + 1];
+    for (size_t k = 1; k < rulesFrom_.size(); ++k)
+        rulesFrom_[k] += rulesFrom_[k - 1];
+    rulesOf_.resize(factorIds_.size());
+    {
+        std::vector<uint32_t> next(rulesFrom_.begin(), rulesFrom_.end() - 1);
+        for (size_t r = 0; r < rules.size(); ++r)
+            for (uint32_t k = factorsFrom_[r]; k < factorsFrom_[r + 1]; ++k)
+                rulesOf_[next[idOf(factorIds_[k])]++] = static_cast<uint32_t>(r);
+    }
     exact_.counter = std::make_unique<LiteralCounter>(exact);
     exact_.counts.assign(exact.size(), 0);
     folded_.counter = std::make_unique<LiteralCounter>(folded);
     folded_.counts.assign(folded.size(), 0);
+    // No text yet: only the rules without factors may match.
+    mayMatch_.resize(rules.size());
+    for (size_t r = 0; r < rules.size(); ++r)
+        mayMatch_[r] = occurs(r, exact_.counts, folded_.counts);
     exact_.margin = exact_.counter->longest();
     // Folding keeps characters one for one, and a character of the text has
     // at most four bytes whatever its folded form has.
@@ -1721,6 +1756,10 @@ void RuleFilter::count(std::string_view text, Counted& counted, const std::funct
         for (size_t f = 0; f < counted.folded_.size(); ++f)
             counted.folded_[f] += part.folded[f];
     }
+    const size_t rules = factorsFrom_.size() - 1;
+    counted.mayMatch_.resize(rules);
+    for (size_t r = 0; r < rules; ++r)
+        counted.mayMatch_[r] = occurs(r, counted.exact_, counted.folded_);
 }
 
 void RuleFilter::take(Counted& counted)
@@ -1730,6 +1769,7 @@ void RuleFilter::take(Counted& counted)
     // The counts trade places: the old ones are storage for the next count.
     exact_.counts.swap(counted.exact_);
     folded_.counts.swap(counted.folded_);
+    mayMatch_.swap(counted.mayMatch_);
     if (!tracking_)
         return;
     // The places the last text left are cleared: of thousands of factors, a
@@ -1767,16 +1807,21 @@ void RuleFilter::scan(std::string_view text, const std::function<void()>& betwee
     take(scanned_);
 }
 
-bool RuleFilter::mayMatch(size_t index) const
+bool RuleFilter::occurs(size_t r, const std::vector<int64_t>& exact, const std::vector<int64_t>& folded) const
 {
-    const std::span<const int32_t> factors(factorIds_.data() + factorsFrom_[index],
-                                           factorIds_.data() + factorsFrom_[index + 1]);
+    const std::span<const int32_t> factors(factorIds_.data() + factorsFrom_[r],
+                                           factorIds_.data() + factorsFrom_[r + 1]);
     if (factors.empty())
         return true;
     for (int32_t f : factors)
-        if (f >= 0 ? exact_.counts[static_cast<size_t>(f)] > 0 : folded_.counts[static_cast<size_t>(-1 - f)] > 0)
+        if (f >= 0 ? exact[static_cast<size_t>(f)] > 0 : folded[static_cast<size_t>(~f)] > 0)
             return true;
     return false;
+}
+
+bool RuleFilter::mayMatch(size_t index) const
+{
+    return mayMatch_[index] != 0;
 }
 
 void RuleFilter::update(std::string_view text, const TextEdits& edits, const std::function<void()>& between)
@@ -1790,6 +1835,19 @@ void RuleFilter::update(std::string_view text, const TextEdits& edits, const std
     if (folded_.counter->size() > 0)
         updateSide(text, edits, true, between);
     textSize_ = text.size();
+    reviewRules(changedExact_.list(), 0);
+    reviewRules(changedFolded_.list(), exact_.counts.size());
+    changedExact_.clear();
+    changedFolded_.clear();
+}
+
+void RuleFilter::reviewRules(const std::vector<int32_t>& factors, size_t firstId)
+{
+    for (int32_t f : factors) {
+        const size_t id = firstId + static_cast<size_t>(f);
+        for (uint32_t k = rulesFrom_[id]; k < rulesFrom_[id + 1]; ++k)
+            mayMatch_[rulesOf_[k]] = occurs(rulesOf_[k], exact_.counts, folded_.counts);
+    }
 }
 
 void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool folded,
@@ -1819,6 +1877,7 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
     }
     std::vector<LiteralCounter::Occurrence>* found = change ? &change->found : nullptr;
     const std::vector<uint8_t>* wanted = change ? &tracked_ : nullptr;
+    LiteralCounter::Changed* changed = folded ? &changedFolded_ : &changedExact_;
     const auto& spans = edits.spans;
     // The old text of a group of edits, from its first edit to the end of its last.
     std::string removed;
@@ -1850,19 +1909,19 @@ void RuleFilter::updateSide(std::string_view text, const TextEdits& edits, bool 
             if (j < last)
                 removed.append(text, spans[j].end, spans[j + 1].start - spans[j].end);
         }
-        counter.count(form(removed), side.counts, -1, was);
+        counter.count(form(removed), side.counts, -1, was, changed);
         const std::string_view inserted = text.substr(groupStart, groupEnd - groupStart);
         if (found)
-            counter.count(inserted, side.counts, 1, now, *wanted, groupStart, *found);
+            counter.count(inserted, side.counts, 1, now, *wanted, groupStart, *found, changed);
         else
-            counter.count(form(inserted), side.counts, 1, now);
+            counter.count(form(inserted), side.counts, 1, now, changed);
         // After the last edit both read the same text, and differ only until
         // their states meet, within a factor's length.
         size_t to = groupEnd;
         while (to < n) {
             const size_t windowEnd = ahead(to);
             const size_t read = counter.countWhileApart(form(text.substr(to, windowEnd - to)), was, now,
-                                                        side.counts, wanted, to, found);
+                                                        side.counts, wanted, to, found, changed);
             if (read != std::string_view::npos) {
                 // Folded text is not read in the text's own bytes: the
                 // window's end stands for where they met.

@@ -62,11 +62,39 @@ public:
     LiteralCounter(const LiteralCounter&) = delete;
     LiteralCounter& operator=(const LiteralCounter&) = delete;
 
+    // The literals whose counts calls have changed, each listed once.
+    class Changed {
+    public:
+        void note(int32_t literal)
+        {
+            const auto l = static_cast<size_t>(literal);
+            if (l >= marked_.size())
+                marked_.resize(l + 1, 0);
+            if (!marked_[l]) {
+                marked_[l] = 1;
+                list_.push_back(literal);
+            }
+        }
+        const std::vector<int32_t>& list() const { return list_; }
+        void clear()
+        {
+            for (int32_t l : list_)
+                marked_[static_cast<size_t>(l)] = 0;
+            list_.clear();
+        }
+
+    private:
+        std::vector<int32_t> list_;
+        std::vector<uint8_t> marked_;
+    };
+
     // Adds `sign` to counts[i] for every occurrence of literal i in text.
     void count(std::string_view text, std::vector<int64_t>& counts, int64_t sign) const;
     // The same for a text handed over in pieces: `state` starts at 0 and
-    // carries what the last piece ended with.
-    void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state) const;
+    // carries what the last piece ended with. The literals counted are noted
+    // in `changed` when it is given.
+    void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
+        Changed* changed = nullptr) const;
 
     // An occurrence of a literal: its index and where it begins.
     struct Occurrence {
@@ -77,7 +105,8 @@ public:
     // appends each occurrence to `found`, at `base` plus its offset in the
     // piece (pieces handed over one after another: base grows with them).
     void count(std::string_view piece, std::vector<int64_t>& counts, int64_t sign, int32_t& state,
-               const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found) const;
+               const std::vector<uint8_t>& wanted, size_t base, std::vector<Occurrence>& found,
+               Changed* changed = nullptr) const;
     // Counts like count() over several pieces, each lane starting in its
     // `state`, which it leaves as it ends, and putting the occurrences of the
     // literals marked in `wanted` (when given) in its own `found`, at `base`
@@ -99,7 +128,8 @@ public:
     // meet: from there on both read alike. Returns how many bytes were read
     // before they met, or npos when they have not met by the tail's end.
     size_t countWhileApart(std::string_view tail, int32_t& was, int32_t& now, std::vector<int64_t>& counts,
-                           const std::vector<uint8_t>* wanted, size_t base, std::vector<Occurrence>* found) const;
+                           const std::vector<uint8_t>* wanted, size_t base, std::vector<Occurrence>* found,
+                           Changed* changed = nullptr) const;
     // Runs the automaton over a piece without counting: the state it ends in.
     int32_t advance(std::string_view piece, int32_t state) const;
     size_t length(size_t literal) const { return lengths_[literal]; }
@@ -124,6 +154,8 @@ public:
         friend class RuleFilter;
         size_t textSize_ = 0;
         std::vector<int64_t> exact_, folded_;
+        // Per rule: whether one of its factors occurs.
+        std::vector<uint8_t> mayMatch_;
         // Per part of the text, in text order: where tracked factors occur.
         std::vector<std::vector<LiteralCounter::Occurrence>> found_;
     };
@@ -165,6 +197,18 @@ private:
         size_t margin = 0;
     };
     void updateSide(std::string_view text, const TextEdits& edits, bool folded, const std::function<void()>& between);
+    // Whether one of rule r's factors occurs, by the counts given.
+    bool occurs(size_t r, const std::vector<int64_t>& exact, const std::vector<int64_t>& folded) const;
+    // Rules asked about once per rule and text: each rule's answer is kept,
+    // and taken again from the counts for the rules of a factor whose count
+    // has changed.
+    std::vector<uint8_t> mayMatch_;
+    // The rules of each factor: those of exact factor f from rulesFrom_[f],
+    // those of folded factor f from rulesFrom_[exact factors + f].
+    std::vector<uint32_t> rulesFrom_;
+    std::vector<uint32_t> rulesOf_;
+    void reviewRules(const std::vector<int32_t>& factors, size_t firstId);
+    LiteralCounter::Changed changedExact_, changedFolded_;
 
     // The factors of rule r, as indexes into exact_ (>= 0) or folded_ (~i):
     // factorIds_[factorsFrom_[r]] up to factorIds_[factorsFrom_[r + 1]].
