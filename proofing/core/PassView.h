@@ -8,6 +8,7 @@
 #include "proofing/core/SelectList.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tv {
@@ -40,6 +41,13 @@ public:
 
     // The candidate palette; nothing happens when it is not open.
     virtual void closeSelectPallete() = 0;
+
+    // Rules first, first + 1, ... set up one after another, each as a rule
+    // that asks nothing and runs no script: its number as the progress value,
+    // its search and replace texts, `replaceCount`, manualCheck enabled and
+    // not ticked, the palette closed. Nothing runs between them.
+    virtual void setUpRules(int first, std::span<const std::string> searchTexts,
+        std::span<const std::string> replaceTexts, const std::string& replaceCount);
 
     // Asking about one match. Positions count characters of the pass's text
     // from 0; the window converts them to its own.

@@ -421,6 +421,31 @@ void proof::applyRules()
             throw PassCancelled{};
         const PassRule& rule = rules_[static_cast<size_t>(ruleIndex_)];
         const size_t i = static_cast<size_t>(ruleIndex_);
+        // A run of rules that are not searched, ask nothing and run no
+        // script, up to the next turn of the others, is set up in one step:
+        // the same steps as one at a time, and nothing in between to see them.
+        if (const size_t quiet = quietRulesFrom(i, kUnsearchedBetweenYields - unsearchedSinceYield); quiet > 0) {
+            const std::span<const std::string> searchTexts(ruleList_.searchList);
+            const std::span<const std::string> replaceTexts(ruleList_.replaceList);
+            view_->setUpRules(ruleIndex_, searchTexts.subspan(i, quiet), replaceTexts.subspan(i, quiet),
+                app_.isFastProof ? "-" : "0");
+            app_.isManualRep = app_.isSelectRep = false;
+            if (!view_->grepWindowIsCompact())
+                grepWindowOpen(false);
+            checkTextLoaded_ = true;
+            if (!app_.isFastProof)
+                decider.cancelTest();
+            else
+                itemChanged_ = true;
+            rulesApplied_ += static_cast<int64_t>(quiet);
+            ruleIndex_ += static_cast<int32_t>(quiet);
+            unsearchedSinceYield += static_cast<int>(quiet);
+            if (unsearchedSinceYield == kUnsearchedBetweenYields) {
+                unsearchedSinceYield = 0;
+                yieldToOthers();
+            }
+            continue;
+        }
         view_->setProgressValue(ruleIndex_);
         view_->setSearchText(ruleList_.searchList[i]);
         view_->setReplaceText(ruleList_.replaceList[i]);
@@ -489,6 +514,21 @@ void proof::applyRules()
         }
         ++ruleIndex_;
     }
+}
+
+size_t proof::quietRulesFrom(size_t first, int most) const
+{
+    // Such a rule does what its set-up does, and no more: its search is
+    // skipped and its pattern, if any, has compiled once in this pass.
+    size_t end = first;
+    while (filter_ && end < rules_.size() && end - first < static_cast<size_t>(most)) {
+        const PassRule& rule = rules_[end];
+        if (rule.script || rule.confirm || rule.candidates || (rule.regex && !compiledOnce_[end])
+            || filter_->mayMatch(end))
+            break;
+        ++end;
+    }
+    return end - first;
 }
 
 void proof::readNextItem()
@@ -691,5 +731,18 @@ std::shared_ptr<proof> startProof(AppState& app, std::shared_ptr<PassView> view)
 namespace tv {
 
 PassView::~PassView() = default;
+
+void PassView::setUpRules(int first, std::span<const std::string> searchTexts,
+    std::span<const std::string> replaceTexts, const std::string& replaceCount)
+{
+    for (size_t k = 0; k < searchTexts.size(); ++k) {
+        setProgressValue(first + static_cast<int>(k));
+        setSearchText(searchTexts[k]);
+        setReplaceText(replaceTexts[k]);
+        setReplaceCount(replaceCount);
+        setManualCheck(true, false);
+        closeSelectPallete();
+    }
+}
 
 } // namespace tv

@@ -83,6 +83,10 @@ private:
     // can tell whether anything writes it before its turn.
     void readNextItem();
     void applyRules();
+    // How many rules from `first` on, `most` at the most, neither searched
+    // nor asking anything nor running a script, have nothing to do but
+    // their set-up.
+    size_t quietRulesFrom(size_t first, int most) const;
     void compileRulesAhead();
     void writeItem();
     void endSteps();

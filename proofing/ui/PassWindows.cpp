@@ -174,6 +174,22 @@ void GrepWindowView::closeSelectPallete()
         p->Close();
 }
 
+void GrepWindowView::setUpRules(int first, std::span<const std::string> searchTexts,
+    std::span<const std::string> replaceTexts, const std::string& replaceCount)
+{
+    if (searchTexts.empty())
+        return;
+    // The window shows what it was last given once the event loop runs, and
+    // nothing runs between these set-ups: the last one stands for them all.
+    const size_t last = searchTexts.size() - 1;
+    setProgressValue(first + static_cast<int>(last));
+    setSearchText(searchTexts[last]);
+    setReplaceText(replaceTexts[last]);
+    setReplaceCount(replaceCount);
+    setManualCheck(true, false);
+    closeSelectPallete();
+}
+
 void GrepWindowView::loadCheckText(const std::string& text)
 {
     if (grepWindow* w = window_)

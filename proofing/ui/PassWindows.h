@@ -34,6 +34,8 @@ public:
     std::string grepWindowFrame() override;
     void closeGrepWindow() override;
     void closeSelectPallete() override;
+    void setUpRules(int first, std::span<const std::string> searchTexts, std::span<const std::string> replaceTexts,
+        const std::string& replaceCount) override;
     void loadCheckText(const std::string& text) override;
     void setReplaceHelpTag(const std::string& tag) override;
     void markMatch(int64_t start, const std::string& matchText) override;

@@ -104,6 +104,9 @@ struct Outcome {
     bool itemChanged = false, manyFiles = false;
     std::vector<std::string> messages;
     std::vector<std::string> searchTexts; // what each rule showed
+    std::vector<std::string> replaceTexts, replaceCounts;
+    std::vector<int> progressValues;
+    int paletteCloses = 0;
     std::vector<std::pair<int64_t, std::string>> marks; // every question, where and what
     std::vector<std::string> offers, loadedTexts;
     size_t candidateLists = 0;
@@ -158,6 +161,10 @@ Outcome runPass(const std::string& dictionary, const std::vector<std::string>& i
     }
     o.messages.insert(o.messages.end(), services.messages.begin(), services.messages.end());
     o.searchTexts = view->searchTexts;
+    o.replaceTexts = view->replaceTexts;
+    o.replaceCounts = view->replaceCounts;
+    o.progressValues = view->progressValues;
+    o.paletteCloses = view->paletteCloses;
     o.marks = view->marks;
     o.offers = view->offers;
     o.loadedTexts = view->loadedTexts;
@@ -300,6 +307,10 @@ void TestPassFilter::compare(const std::string& dictionary, const std::vector<st
     QCOMPARE(filtered.manyFiles, all.manyFiles);
     // Skipped rules still show themselves; the questions stay the same.
     QCOMPARE(filtered.searchTexts, all.searchTexts);
+    QCOMPARE(filtered.replaceTexts, all.replaceTexts);
+    QCOMPARE(filtered.replaceCounts, all.replaceCounts);
+    QCOMPARE(filtered.progressValues, all.progressValues);
+    QCOMPARE(filtered.paletteCloses, all.paletteCloses);
     QCOMPARE(filtered.marks, all.marks);
     QCOMPARE(filtered.offers, all.offers);
     QCOMPARE(filtered.loadedTexts, all.loadedTexts);

@@ -12,6 +12,7 @@
 #include "support/Wait.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -52,6 +53,7 @@ private slots:
     void cancelChord();
     void formsAndExpandedHeight();
     void escapeIsTheCancelButton();
+    void rulesSetUpInOneStep();
 
 private:
     void dictionary(const std::string& rules);
@@ -265,6 +267,49 @@ void TestPassUi::escapeIsTheCancelButton()
     QVERIFY(app_->manualCancel);
     QVERIFY(app_->notifyClose);
     QVERIFY(w.Close());
+}
+
+void TestPassUi::rulesSetUpInOneStep()
+{
+    // Rules that are not searched are set up in one step: the window then
+    // shows what the same set-ups one at a time leave, from any state.
+    GrepWindowView view;
+    view.openGrepWindow();
+    grepWindow* w = grepWindow::openInstance();
+    QVERIFY(w);
+    const std::vector<std::string> search{"a", "b+", "かな"}, replace{"x", "", "カナ"};
+    struct Shown {
+        std::string search, replace, count;
+        int progress = 0;
+        bool enabled = false, ticked = false;
+        bool operator==(const Shown&) const = default;
+    };
+    auto shown = [&] {
+        w->flush();
+        auto* check = w->controlAs<QCheckBox>("manualCheck");
+        return Shown{w->searchText(), w->replaceText(), w->replaceCount(), w->progressValue(), check->isEnabled(),
+            check->isChecked()};
+    };
+    view.setProgressMaximum(100);
+    for (const std::string& count : {std::string("-"), std::string("0")}) {
+        std::vector<Shown> after;
+        for (bool oneStep : {false, true}) {
+            view.setProgressValue(1);
+            view.setSearchText("before");
+            view.setReplaceText("before");
+            view.setReplaceCount("12");
+            view.setManualCheck(false, true);
+            QCOMPARE(shown().ticked, true);
+            if (oneStep)
+                view.setUpRules(40, search, replace, count);
+            else
+                view.PassView::setUpRules(40, search, replace, count);
+            after.push_back(shown());
+        }
+        QVERIFY(after[0] == after[1]);
+        QVERIFY((after[1] == Shown{"かな", "カナ", count, 42, true, false}));
+    }
+    view.closeGrepWindow();
 }
 
 QTEST_MAIN(TestPassUi)
