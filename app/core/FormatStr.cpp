@@ -2,6 +2,7 @@
 
 #include "platform/core/Text.h"
 
+#include <optional>
 #include <utility>
 
 namespace tv {
@@ -29,6 +30,16 @@ std::string threeLetters(const char* name)
 
 std::string makeFormatStr(std::string_view format, const Date& now)
 {
+    // A pass names file after file with one template, many in the same
+    // second: the last expansion serves again.
+    struct Last {
+        std::string format;
+        Date date;
+        std::string text;
+    };
+    thread_local std::optional<Last> last;
+    if (last && last->date == now && last->format == format)
+        return last->text;
     // A date made by hand may leave the weekday unset.
     const int dayOfWeek = now.DayOfWeek >= 1 && now.DayOfWeek <= 7
                               ? now.DayOfWeek
@@ -62,6 +73,7 @@ std::string makeFormatStr(std::string_view format, const Date& now)
     std::string text(format);
     for (const auto& [token, value] : steps)
         text = ReplaceAll(text, token, value);
+    last = Last{std::string(format), now, text};
     return text;
 }
 

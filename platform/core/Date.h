@@ -14,6 +14,8 @@ struct Date {
     int Second = 0;
     int DayOfWeek = 0; // 1 for Sunday to 7 for Saturday
 
+    bool operator==(const Date&) const = default;
+
     // The local time now, or the fixed time a test has set.
     static Date now();
     // Fixes the clock (tests), or gives it back to the system with nullopt.

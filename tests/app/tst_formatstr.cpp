@@ -36,6 +36,7 @@ private slots:
     void expand_data();
     void expand();
     void unsetWeekday();
+    void expansionsOneAfterAnother();
 };
 
 void TestFormatStr::expand_data()
@@ -103,6 +104,27 @@ void TestFormatStr::unsetWeekday()
     Date d = at(2008, 3, 2);
     d.DayOfWeek = 0;
     QCOMPARE(QByteArray::fromStdString(tv::makeFormatStr("[longday]", d)), QByteArray("Sunday"));
+}
+
+// File after file named with one template: each expansion follows its own
+// reading of the clock and its own template, however close the last one was.
+void TestFormatStr::expansionsOneAfterAnother()
+{
+    const struct {
+        const char* format;
+        Date now;
+        const char* expected;
+    } steps[] = {
+        {"[min][sec]", at(2008, 3, 5, 13, 7, 9), "0709"},
+        {"[min][sec]", at(2008, 3, 5, 13, 7, 9), "0709"},
+        {"[min][sec]", at(2008, 3, 5, 13, 7, 10), "0710"},
+        {"[sec]", at(2008, 3, 5, 13, 7, 10), "10"},
+        {"[min][sec]", at(2008, 3, 5, 13, 7, 9), "0709"},
+        {"[longday]", at(2008, 3, 2), "Sunday"},
+        {"[longday]", at(2008, 3, 3), "Monday"},
+    };
+    for (const auto& step : steps)
+        QCOMPARE(QByteArray::fromStdString(tv::makeFormatStr(step.format, step.now)), QByteArray(step.expected));
 }
 
 QTEST_GUILESS_MAIN(TestFormatStr)
