@@ -99,18 +99,28 @@ void SavesAside::run()
         // sleeps.
         if (queue_.empty() && !stopping_ && !lookingOut_) {
             lookingOut_ = true;
+            lookOutWanted_ = false;
             lock.unlock();
             spinUntil([this] { return queued_.load(std::memory_order_acquire) > 0; }, kLookOutForWork);
             lock.lock();
             lookingOut_ = false;
         }
-        wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-        if (queue_.empty())
-            return; // stopping, with nothing left to write or to sync
+        wake_.wait(lock, [&] { return stopping_ || !queue_.empty() || (lookOutWanted_ && !lookingOut_); });
+        if (queue_.empty()) {
+            if (stopping_)
+                return; // with nothing left to write or to sync
+            continue;   // to look out in another's place
+        }
         std::shared_ptr<Save> save = std::move(queue_.front());
         queue_.pop_front();
         queued_.store(queue_.size(), std::memory_order_release);
+        // An idle thread looks out in this one's place, woken here rather
+        // than by the next start() on the main thread.
+        const bool handOver = queue_.empty() && !lookingOut_ && !stopping_ && !lookOutWanted_;
+        lookOutWanted_ = lookOutWanted_ || handOver;
         lock.unlock();
+        if (handOver)
+            wake_.notify_one();
         try {
             save->folder = save->write();
         } catch (...) {

@@ -105,6 +105,8 @@ private:
     // without the mutex; and whether one does.
     std::atomic<size_t> queued_{0};
     bool lookingOut_ = false;
+    // Asked of an idle thread by one that took the save it looked out for.
+    bool lookOutWanted_ = false;
     // Written, their folders not synced yet.
     std::vector<std::shared_ptr<Save>> unsynced_;
     bool syncing_ = false;
