@@ -11,6 +11,7 @@
 #include "proofing/core/ScriptRule.h"
 #include "proofing/core/SelectList.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -289,7 +290,7 @@ void proof::Event_Run()
         saves_ = std::make_unique<SavesAside>();
         // The first file is read while the rules load.
         if (!app_.isClip && !app_.dropItem.empty() && onWorker())
-            readAhead_.start(app_.dropItem.front(), detector_, nullptr, [] { yieldToOthers(); });
+            readAhead_[0].start(app_.dropItem.front(), detector_, nullptr, [] { yieldToOthers(); });
 
         loadingRules_ = true;
         const bool loaded = loadRules();
@@ -326,7 +327,8 @@ void proof::Event_Run()
     } catch (...) {
         failure = std::current_exception();
     }
-    readAhead_.settle([] { yieldToOthers(); });
+    for (ReadAhead& read : readAhead_)
+        read.settle([] { yieldToOthers(); });
     if (saves_)
         savedCount_ += saves_->settle([] { yieldToOthers(); }, nullptr);
     if (failure) {
@@ -372,7 +374,8 @@ void proof::takeInItem()
         const FolderItem file = app_.dropItem.front();
         itemPlace_ = "ファイル: " + displayable(file.AbsolutePath());
         itemName_ = file.DisplayName();
-        itemRead_ = readAhead_.take(file, [] { yieldToOthers(); });
+        ReadAhead* read = readAheadOf(file.path());
+        itemRead_ = read ? read->take(file, [] { yieldToOthers(); }) : nullptr;
         TakenFile taken;
         if (itemRead_) {
             taken = std::move(itemRead_->taken);
@@ -531,18 +534,36 @@ size_t proof::quietRulesFrom(size_t first, int most) const
     return end - first;
 }
 
+ReadAhead* proof::readAheadOf(const std::string& path)
+{
+    for (ReadAhead& read : readAhead_)
+        if (read.held() && read.path() == path)
+            return &read;
+    return nullptr;
+}
+
 void proof::readNextItem()
 {
     // Saves aside say which files are still to be written; without them the
     // pass reads each file in its turn.
-    if (app_.isClip || !saves_ || !onWorker() || app_.dropItem.size() < 2)
+    if (app_.isClip || !saves_ || !onWorker())
         return;
-    const FolderItem& next = app_.dropItem[1];
-    if (saves_->touches(next.path()))
-        return;
-    // Its output's path is looked up aside as well.
-    readAhead_.start(next, detector_, filter_.get(), [] { yieldToOthers(); },
-                     expectedOutputPath(app_, next, outputName(next.Name(), app_.makeFormatStr(app_.prefExtension))));
+    // Over small texts reading one file takes about as long as its rules:
+    // the file after the next is read as well. A large text has one read
+    // ahead, so that no more than two large texts wait beside it.
+    constexpr size_t kSmallText = size_t(1) << 20;
+    const size_t ahead = itemText_.size() < kSmallText ? readAhead_.size() : 1;
+    for (size_t k = 1; k <= ahead && k < app_.dropItem.size(); ++k) {
+        const FolderItem& next = app_.dropItem[k];
+        if (readAheadOf(next.path()) || saves_->touches(next.path()))
+            continue;
+        auto idle = std::find_if(readAhead_.begin(), readAhead_.end(), [](const ReadAhead& r) { return !r.held(); });
+        if (idle == readAhead_.end())
+            return;
+        // Its output's path is looked up aside as well.
+        idle->start(next, detector_, filter_.get(), [] { yieldToOthers(); },
+                    expectedOutputPath(app_, next, outputName(next.Name(), app_.makeFormatStr(app_.prefExtension))));
+    }
 }
 
 // While the first item's rules run, the patterns of those still to come
@@ -617,10 +638,11 @@ void proof::saveTextFile(std::string text)
                                FolderSync::ByCaller);
         },
         [] { yieldToOthers(); });
-    // The output is the next file queued, by its name or another: that file
-    // is read as written, in its turn.
-    if (readAhead_.held() && saves_->touches(readAhead_.path()))
-        readAhead_.drop();
+    // The output is a file queued next, by its name or another: that file is
+    // read as written, in its turn.
+    for (ReadAhead& read : readAhead_)
+        if (read.held() && saves_->touches(read.path()))
+            read.drop();
 }
 
 void proof::collectSaves(bool wait)
@@ -639,7 +661,8 @@ void proof::collectSaves(bool wait)
 
 void proof::beforeOthersAct()
 {
-    readAhead_.drop();
+    for (ReadAhead& read : readAhead_)
+        read.drop();
     collectSaves(true);
 }
 

@@ -16,6 +16,7 @@
 #include "proofing/core/RuleLoading.h"
 #include "proofing/core/SavesAside.h"
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -173,8 +174,11 @@ private:
     bool checkTextLoaded_ = false;
     FolderItem scriptFile_;
 
-    // Reads with the detector and the filter above: ends first.
-    ReadAhead readAhead_;
+    // Reads with the detector and the filter above: ends first. The next
+    // files queued are read on threads of their own, each in its own.
+    std::array<ReadAhead, 2> readAhead_;
+    // The read kept for the file at `path`, if any.
+    ReadAhead* readAheadOf(const std::string& path);
 };
 
 // The start step of a pass: marks it as running and starts its worker, which
