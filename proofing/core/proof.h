@@ -174,8 +174,8 @@ private:
     bool checkTextLoaded_ = false;
     FolderItem scriptFile_;
 
-    // Reads with the detector and the filter above: ends first. The next
-    // files queued are read on threads of their own, each in its own.
+    // The files queued next, read ahead, each on a thread of its own. They
+    // read with the detector and the filter above: these end first.
     std::array<ReadAhead, 2> readAhead_;
     // The read kept for the file at `path`, if any.
     ReadAhead* readAheadOf(const std::string& path);
