@@ -182,12 +182,8 @@ void GrepWindowView::setUpRules(int first, std::span<const std::string> searchTe
     // The window shows what it was last given once the event loop runs, and
     // nothing runs between these set-ups: the last one stands for them all.
     const size_t last = searchTexts.size() - 1;
-    setProgressValue(first + static_cast<int>(last));
-    setSearchText(searchTexts[last]);
-    setReplaceText(replaceTexts[last]);
-    setReplaceCount(replaceCount);
-    setManualCheck(true, false);
-    closeSelectPallete();
+    PassView::setUpRules(
+        first + static_cast<int>(last), searchTexts.subspan(last), replaceTexts.subspan(last), replaceCount);
 }
 
 void GrepWindowView::loadCheckText(const std::string& text)
