@@ -24,17 +24,8 @@ namespace {
 // dictionary "rules.dict", the default mode.
 std::string preferences(const std::string& out)
 {
-    const std::string lines[] = {"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "absolutepath", out + "/", "both",
-        "both", "none", "rules.dict", "", ""};
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r";
-    for (int i = 0; i < 10; ++i)
-        text += "\r";
-    for (int i = 0; i < 4; ++i)
-        text += "Osaka,12\r";
-    text += "NormalProof\rmanualWorkFrow\rnoLogging\r\r";
-    return text;
+    return tv::test::preferencesText({"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "absolutepath", out + "/",
+        "both", "both", "none", "rules.dict", "", ""});
 }
 
 // The height of a window's client area, or -1.

@@ -31,17 +31,8 @@ namespace {
 // dialog, and no result notice comes at the end.
 std::string preferences()
 {
-    const char* const lines[] = {"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "dialog", "",
-        "both", "both", "none", "技術.dict", "", ""};
-    std::string out;
-    for (const char* line : lines)
-        out += std::string(line) + "\r";
-    for (int i = 0; i < 10; ++i)
-        out += "\r";
-    for (int i = 0; i < 4; ++i)
-        out += "Osaka,12\r";
-    out += "NormalProof\rmanualWorkFrow\rnoLogging\r\r";
-    return out;
+    return tv::test::preferencesText({"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "dialog", "", "both", "both",
+        "none", "技術.dict", "", ""});
 }
 
 } // namespace

@@ -49,17 +49,8 @@ bool within(const std::function<bool()>& condition, int ms = 20000)
 // confirmation window's frame as given.
 std::string preferences(const std::string& grepFrame)
 {
-    const std::string lines[] = {"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "sameplace", "", "none",
-        "none", "none", "技術.dict", "", grepFrame};
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\r";
-    for (int i = 0; i < 10; ++i)
-        out += "\r";
-    for (int i = 0; i < 4; ++i)
-        out += "Osaka,12\r";
-    out += "NormalProof\rmanualWorkFrow\rnoLogging\r\r";
-    return out;
+    return tv::test::preferencesText({"TEXT,ttro", "txt,text,html,htm", "[fixed]", "ttxt", "sameplace", "", "none",
+        "none", "none", "技術.dict", "", grepFrame});
 }
 
 // Line n (1-based) of a CR-ended file.

@@ -20,6 +20,23 @@ inline void writeFile(const std::string& path, const std::string& bytes = "x")
     out << bytes;
 }
 
+// The program's preferences file: the twelve lines given (file types,
+// extensions, output name, save type and place, notices, dictionary...),
+// then ten empty lines, four fonts and the default mode: thirty CR-ended
+// lines.
+inline std::string preferencesText(const std::vector<std::string>& firstLines)
+{
+    std::string out;
+    for (const std::string& line : firstLines)
+        out += line + "\r";
+    for (int i = 0; i < 10; ++i)
+        out += "\r";
+    for (int i = 0; i < 4; ++i)
+        out += "Osaka,12\r";
+    out += "NormalProof\rmanualWorkFrow\rnoLogging\r\r";
+    return out;
+}
+
 inline std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
